@@ -1,0 +1,131 @@
+#include "platform/FileSystem.h"
+
+#include "platform/OperationError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace FileSystem {
+
+namespace {
+
+constexpr QFileDevice::Permissions WriteBits =
+    QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+bool isPattern(const QString& lastSegment)
+{
+    return lastSegment.contains(u'*') || lastSegment.contains(u'?');
+}
+
+void removeFile(const QString& path)
+{
+    if (IsReadOnly(path))
+        throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
+    QFile file(path);
+    if (!file.remove())
+        throw OperationError(u"Не удалось удалить %1: %2"_s.arg(QDir::toNativeSeparators(path),
+                                                                 file.errorString()));
+}
+
+QString patternFor(const QString& lastSegment)
+{
+    // "*.*" means every file, also one without a dot, as it does on Windows.
+    return lastSegment == u"*.*"_s ? u"*"_s : lastSegment;
+}
+
+} // namespace
+
+bool FileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+bool FolderExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+void CreateFolder(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        throw OperationError(u"Уже есть: %1"_s.arg(QDir::toNativeSeparators(path)));
+    if (!QDir().mkdir(path))
+        throw OperationError(u"Не удалось создать папку %1"_s.arg(QDir::toNativeSeparators(path)));
+}
+
+void DeleteFile(const QString& pathOrPattern)
+{
+    const QFileInfo info(pathOrPattern);
+    const QString last = info.fileName();
+    if (!isPattern(last)) {
+        if (!FileExists(pathOrPattern))
+            throw OperationError(u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(pathOrPattern)));
+        removeFile(pathOrPattern);
+        return;
+    }
+    const QDir folder = info.dir();
+    if (!folder.exists())
+        throw OperationError(u"Нет такой папки: %1"_s.arg(QDir::toNativeSeparators(folder.path())));
+    const QStringList names = folder.entryList({patternFor(last)}, QDir::Files | QDir::Hidden | QDir::System);
+    QString firstFailure;
+    for (const QString& name : names) {
+        try {
+            removeFile(folder.filePath(name));
+        } catch (const OperationError& e) {
+            if (firstFailure.isEmpty())
+                firstFailure = e.message();
+        }
+    }
+    if (!firstFailure.isEmpty())
+        throw OperationError(firstFailure);
+}
+
+void CopyFile(const QString& source, const QString& target)
+{
+    if (!FileExists(source))
+        throw OperationError(u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(source)));
+    if (FolderExists(target))
+        throw OperationError(u"На месте файла папка: %1"_s.arg(QDir::toNativeSeparators(target)));
+    if (FileExists(target))
+        removeFile(target);
+    if (!QFile::copy(source, target))
+        throw OperationError(u"Не удалось скопировать %1 в %2"_s.arg(
+            QDir::toNativeSeparators(source), QDir::toNativeSeparators(target)));
+}
+
+void CreateTextFile(const QString& path)
+{
+    if (FileExists(path) && IsReadOnly(path))
+        throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw OperationError(u"Не удалось создать %1: %2"_s.arg(QDir::toNativeSeparators(path),
+                                                                file.errorString()));
+}
+
+void SetFolderHidden(const QString& path)
+{
+    if (!FolderExists(path))
+        throw OperationError(u"Нет такой папки: %1"_s.arg(QDir::toNativeSeparators(path)));
+#ifdef Q_OS_WIN
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    const DWORD attributes = GetFileAttributesW(native.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !SetFileAttributesW(native.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN))
+        throw OperationError(u"Не удалось спрятать папку %1"_s.arg(QDir::toNativeSeparators(path)));
+#endif
+}
+
+bool IsReadOnly(const QString& path)
+{
+    return (QFile::permissions(path) & WriteBits) == 0;
+}
+
+} // namespace FileSystem

@@ -1,0 +1,303 @@
+#include "settings/Ini.h"
+
+#include "platform/FileSystem.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// The Windows functions are given a 255-byte buffer: the value comes back without its terminator.
+constexpr qsizetype ReadLimit = 254;
+constexpr char LineEnd[] = "\r\n";
+
+struct Line {
+    qsizetype begin = 0;     // first byte of the line
+    qsizetype contentEnd = 0; // first byte of its line break (or the end of the file)
+    qsizetype end = 0;        // first byte after its line break
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+std::vector<Line> splitLines(const QByteArray& bytes)
+{
+    std::vector<Line> lines;
+    qsizetype pos = 0;
+    const qsizetype size = bytes.size();
+    while (pos < size) {
+        Line line{pos, pos, pos};
+        while (line.contentEnd < size && bytes[line.contentEnd] != '\r' && bytes[line.contentEnd] != '\n')
+            ++line.contentEnd;
+        line.end = line.contentEnd;
+        if (line.end < size && bytes[line.end] == '\r')
+            ++line.end;
+        if (line.end < size && bytes[line.end] == '\n' && (line.end == line.contentEnd || bytes[line.end - 1] == '\r'))
+            ++line.end;
+        lines.push_back(line);
+        pos = line.end;
+    }
+    return lines;
+}
+
+// The file as lines, with where the first section of the wanted name starts and ends.
+class Profile {
+public:
+    explicit Profile(QByteArray bytes) : m_bytes(std::move(bytes)), m_lines(splitLines(m_bytes)) {}
+
+    const QByteArray& bytes() const { return m_bytes; }
+
+    QByteArrayView content(const Line& line) const
+    {
+        return QByteArrayView(m_bytes).sliced(line.begin, line.contentEnd - line.begin);
+    }
+
+    // The name of a section line, or nothing when the line is not one.
+    std::optional<QByteArrayView> sectionName(const Line& line) const
+    {
+        const QByteArrayView text = trimmed(content(line));
+        if (text.isEmpty() || text.front() != '[')
+            return std::nullopt;
+        const QByteArrayView inner = text.sliced(1);
+        const qsizetype close = inner.indexOf(']');
+        return trimmed(close < 0 ? inner : inner.first(close));
+    }
+
+    // The key of an entry line, or nothing for blank lines, comments and section lines.
+    std::optional<QByteArrayView> keyName(const Line& line) const
+    {
+        const QByteArrayView text = trimmed(content(line));
+        if (text.isEmpty() || text.front() == ';' || text.front() == '[')
+            return std::nullopt;
+        const qsizetype equals = text.indexOf('=');
+        return trimmed(equals < 0 ? text : text.first(equals));
+    }
+
+    QByteArrayView value(const Line& line) const
+    {
+        const QByteArrayView text = content(line);
+        const qsizetype equals = text.indexOf('=');
+        if (equals < 0)
+            return {};
+        QByteArrayView v = trimmed(text.sliced(equals + 1));
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.sliced(1, v.size() - 2);
+        return v;
+    }
+
+    // Index of the line holding the header of the first section of that name.
+    std::optional<std::size_t> findSection(QByteArrayView section) const
+    {
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            const auto name = sectionName(m_lines[i]);
+            if (name && sameName(*name, section))
+                return i;
+        }
+        return std::nullopt;
+    }
+
+    // One past the last line of the section whose header is at `header`.
+    std::size_t sectionEnd(std::size_t header) const
+    {
+        std::size_t i = header + 1;
+        while (i < m_lines.size() && !sectionName(m_lines[i]))
+            ++i;
+        return i;
+    }
+
+    std::optional<std::size_t> findKey(std::size_t header, QByteArrayView key) const
+    {
+        const std::size_t end = sectionEnd(header);
+        for (std::size_t i = header + 1; i < end; ++i) {
+            const auto name = keyName(m_lines[i]);
+            if (name && sameName(*name, key))
+                return i;
+        }
+        return std::nullopt;
+    }
+
+    // Where a new key goes: after the last entry of the section, or right after its header.
+    std::size_t lastEntry(std::size_t header) const
+    {
+        std::size_t last = header;
+        const std::size_t end = sectionEnd(header);
+        for (std::size_t i = header + 1; i < end; ++i) {
+            if (keyName(m_lines[i]))
+                last = i;
+        }
+        return last;
+    }
+
+    const Line& line(std::size_t i) const { return m_lines[i]; }
+
+    bool endsWithLineBreak() const
+    {
+        return m_bytes.isEmpty() || m_bytes.endsWith('\n') || m_bytes.endsWith('\r');
+    }
+
+private:
+    QByteArray m_bytes;
+    std::vector<Line> m_lines;
+};
+
+std::optional<QByteArray> readFile(const QString& path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    if (FileSystem::FileExists(path) && FileSystem::IsReadOnly(path))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+bool holdsLineBreak(QByteArrayView text)
+{
+    return text.contains('\r') || text.contains('\n');
+}
+
+QByteArray entryLine(QByteArrayView key, QByteArrayView value)
+{
+    return key.toByteArray() + '=' + value.toByteArray() + LineEnd;
+}
+
+QByteArray withEntry(const Profile& profile, QByteArrayView section, QByteArrayView key,
+                     QByteArrayView value)
+{
+    QByteArray out = profile.bytes();
+    const auto header = profile.findSection(section);
+    if (!header) {
+        if (!profile.endsWithLineBreak())
+            out += LineEnd;
+        out += '[' + section.toByteArray() + ']' + LineEnd;
+        out += entryLine(key, value);
+        return out;
+    }
+    if (const auto existing = profile.findKey(*header, key)) {
+        const Line& line = profile.line(*existing);
+        const QByteArrayView spelling = *profile.keyName(line);
+        out.replace(line.begin, line.end - line.begin, entryLine(spelling, value));
+        return out;
+    }
+    const Line& after = profile.line(profile.lastEntry(*header));
+    QByteArray insert = entryLine(key, value);
+    if (after.end == after.contentEnd) // the last line of the file, without a line break
+        insert.prepend(LineEnd);
+    out.insert(after.end, insert);
+    return out;
+}
+
+// The leading number of a text as the settings read it: blanks skipped, optional sign, digits,
+// optional fraction. Nothing when the text does not start with a number.
+double leadingNumber(QByteArrayView text)
+{
+    qsizetype i = 0;
+    const auto skipBlanks = [&] {
+        while (i < text.size() && isBlank(text[i]))
+            ++i;
+    };
+    skipBlanks();
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    double value = 0;
+    bool fraction = false;
+    double scale = 1;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isBlank(c))
+            continue;
+        if (c == '.' && !fraction) {
+            fraction = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            break;
+        if (fraction) {
+            scale /= 10;
+            value += (c - '0') * scale;
+        } else {
+            value = value * 10 + (c - '0');
+        }
+    }
+    return negative ? -value : value;
+}
+
+} // namespace
+
+QByteArray Ini::RINI(const QByteArray& Section, const QByteArray& KeyName) const
+{
+    const auto bytes = readFile(m_fileName);
+    if (!bytes)
+        return {};
+    const Profile profile(*bytes);
+    const auto header = profile.findSection(Section);
+    if (!header)
+        return {};
+    const auto key = profile.findKey(*header, KeyName);
+    if (!key)
+        return {};
+    const QByteArrayView value = profile.value(profile.line(*key));
+    return value.first(std::min(value.size(), ReadLimit)).toByteArray();
+}
+
+bool Ini::RINIb(const QByteArray& Section, const QByteArray& KeyName) const
+{
+    return RINI(Section, KeyName) == "True";
+}
+
+qint16 Ini::RINIi(const QByteArray& Section, const QByteArray& KeyName) const
+{
+    const double rounded = std::nearbyint(leadingNumber(RINI(Section, KeyName)));
+    return static_cast<qint16>(std::clamp(rounded, -32768.0, 32767.0));
+}
+
+void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue)
+{
+    if (m_fileName.isEmpty() || Section.isEmpty() || KeyName.isEmpty() || holdsLineBreak(Section) ||
+        holdsLineBreak(KeyName) || holdsLineBreak(KeyValue))
+        return;
+    const Profile profile(readFile(m_fileName).value_or(QByteArray()));
+    writeFile(m_fileName, withEntry(profile, Section, KeyName, KeyValue));
+}
+
+void Ini::WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue)
+{
+    WInI(Section, KeyName, KeyValue ? QByteArrayLiteral("True") : QByteArrayLiteral("False"));
+}
+
+void Ini::WInIi(const QByteArray& Section, const QByteArray& KeyName, qint16 KeyValue)
+{
+    WInI(Section, KeyName, QByteArray::number(KeyValue));
+}

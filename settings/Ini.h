@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// One value at a time of a private-profile (INI) file, byte-compatible with what the Windows
+// private-profile functions read and write. Nothing is cached: every call reads or rewrites the
+// file, so what is on disk is always current. Sections, keys and values are bytes.
+class Ini {
+public:
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& FName) { m_fileName = FName; }
+
+    // The value, or "" when the file, the section or the key is missing. At most 254 bytes.
+    QByteArray RINI(const QByteArray& Section, const QByteArray& KeyName) const;
+    // True only for exactly "True".
+    bool RINIb(const QByteArray& Section, const QByteArray& KeyName) const;
+    // The leading number (blanks skipped, optional sign and fraction), halves to even; 0 when the
+    // text does not start with a number. Numbers outside -32768..32767 are clamped to the bound.
+    qint16 RINIi(const QByteArray& Section, const QByteArray& KeyName) const;
+
+    // Failed writes change nothing and report nothing. Text containing CR or LF is refused.
+    void WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue);
+    void WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue);
+    void WInIi(const QByteArray& Section, const QByteArray& KeyName, qint16 KeyValue);
+
+private:
+    QString m_fileName;
+};
