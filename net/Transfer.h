@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+
+// What a download run needs of the download engine: settings for the run, one blocking transfer
+// at a time, and a way to abort it. Replies, paths and markers are bytes.
+class Transfer {
+public:
+    virtual ~Transfer() = default;
+
+    // Both texts are kept when `on` is set; when clear the stored name and port stay but are unused.
+    virtual void setUseProxyServer(const QByteArray& Name, const QByteArray& Port, bool on) = 0;
+    virtual void setCasheSize(qint16 Size) = 0;
+    virtual void setStopString(const QByteArray& SString) = 0;
+    virtual void setRHost(const QByteArray& RemoteHost) = 0;
+
+    // Blocks (running nested events) until the transfer is over. Returns the whole reply, "error",
+    // "stop", or "" when the program's last window closed while it waited.
+    virtual QByteArray Down(const QByteArray& RemoteFile, bool CasheFile) = 0;
+    // Aborts the transfer in progress; the waiting Down returns "stop".
+    virtual void Stopped() = 0;
+    // The outcome of the current transfer: empty while it runs.
+    virtual QByteArray TransferResult() const = 0;
+};
