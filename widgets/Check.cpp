@@ -1,0 +1,170 @@
+#include "widgets/Check.h"
+
+#include "widgets/SystemColors.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+
+using namespace Qt::StringLiterals;
+using CheckPictures::Picture;
+
+namespace {
+
+constexpr int SidePixels = Check::SizeTwips / 15;
+constexpr float TwipsPerPixel = 15.0f;
+
+qint16 shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    qint16 code = 0;
+    if (modifiers & Qt::ShiftModifier)
+        code |= 1;
+    if (modifiers & Qt::ControlModifier)
+        code |= 2;
+    if (modifiers & Qt::AltModifier)
+        code |= 4;
+    return code;
+}
+
+Picture restingPicture(bool value, bool enabled)
+{
+    if (enabled)
+        return value ? Picture::IdleChecked : Picture::IdleNoValue;
+    return value ? Picture::DisabledChecked : Picture::DisabledNoValue;
+}
+
+} // namespace
+
+Check::Check(QWidget* parent) : QWidget(parent)
+{
+    setFixedSize(SidePixels, SidePixels);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_poll.setInterval(50);
+    connect(&m_poll, &QTimer::timeout, this, &Check::pollTick);
+}
+
+void Check::setValue(bool value)
+{
+    m_value = value;
+    showPicture(restingPicture(m_value, m_enabled));
+}
+
+void Check::setEnabled(bool value)
+{
+    m_enabled = value;
+    showPicture(restingPicture(m_value, m_enabled));
+    if (!value)
+        m_poll.stop();
+    m_acceptsInput = value;
+}
+
+void Check::InitProperties()
+{
+    setValue(false);
+    setEnabled(true);
+}
+
+void Check::ReadProperties(const PropertyBag& bag)
+{
+    setValue(bag.ReadProperty(u"Value"_s, false).toBool());
+    setEnabled(bag.ReadProperty(u"Enabled"_s, true).toBool());
+}
+
+void Check::WriteProperties(PropertyBag& bag) const
+{
+    bag.WriteProperty(u"Value"_s, m_value, false);
+    bag.WriteProperty(u"Enabled"_s, m_enabled, true);
+}
+
+void Check::showPicture(Picture picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void Check::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), SystemColors::toColor(SystemColors::ButtonFace, palette()));
+    painter.drawImage(0, 0, CheckPictures::image(m_picture));
+}
+
+void Check::mousePressEvent(QMouseEvent* event)
+{
+    m_doubleClickRelease = false;
+    if (event->button() != Qt::LeftButton || !m_acceptsInput)
+        return;
+    const QPointF pos = event->position();
+    Q_EMIT MouseDown(1, shiftCode(event->modifiers()), float(pos.x()) * TwipsPerPixel,
+                     float(pos.y()) * TwipsPerPixel);
+    m_poll.stop();
+    if (m_value) {
+        showPicture(Picture::PushedChecked);
+        m_value = false;
+    } else {
+        showPicture(Picture::PushedNoValue);
+        m_value = true;
+    }
+    m_isPressed = true;
+}
+
+void Check::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton || !m_acceptsInput)
+        return;
+    // The release that ends a double-click raises no second Click: the value toggled only once,
+    // and a host counting clicks must stay in step with it.
+    const bool ending = m_doubleClickRelease;
+    m_doubleClickRelease = false;
+    if (!ending)
+        Q_EMIT Click();
+    m_isPressed = false;
+    startPoll();
+}
+
+void Check::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    if (!m_acceptsInput)
+        return;
+    m_doubleClickRelease = true;
+    Q_EMIT DblClick();
+}
+
+void Check::mouseMoveEvent(QMouseEvent*)
+{
+    if (!m_isPressed)
+        startPoll();
+}
+
+// A running poll keeps its rhythm: movement must not postpone the next tick.
+void Check::startPoll()
+{
+    if (!m_poll.isActive())
+        m_poll.start();
+}
+
+void Check::pollTick()
+{
+    const bool over = isCursorOver();
+    if (!m_enabled) {
+        m_poll.stop();
+        return;
+    }
+    if (over) {
+        showPicture(m_value ? Picture::MouseoverChecked : Picture::MouseoverNoValue);
+        return;
+    }
+    showPicture(m_value ? Picture::IdleChecked : Picture::IdleNoValue);
+    m_poll.stop();
+}
+
+bool Check::isCursorOver() const
+{
+    return QApplication::widgetAt(QCursor::pos()) == this;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "widgets/CheckPictures.h"
+#include "widgets/PropertyBag.h"
+
+#include <QTimer>
+#include <QWidget>
+
+// A two-state check box without caption, drawn from stored pictures: one of eight by value,
+// enabled state, pointer over it and press in progress. It notices the pointer leaving by polling.
+class Check : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int SizeTwips = 195; // the picture box, 13 x 13 pixels
+
+    explicit Check(QWidget* parent = nullptr);
+
+    bool Value() const { return m_value; }
+    void setValue(bool value);
+    // Hides QWidget::setEnabled on purpose: the box keeps its own setting and its window stays
+    // enabled, so pointer movement still reaches it.
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool value);
+
+    void InitProperties();
+    void ReadProperties(const PropertyBag& bag);
+    void WriteProperties(PropertyBag& bag) const;
+
+    CheckPictures::Picture shownPicture() const { return m_picture; }
+    bool isPressed() const { return m_isPressed; }
+    bool isPollActive() const { return m_poll.isActive(); }
+
+Q_SIGNALS:
+    void Click();
+    void DblClick();
+    void MouseDown(qint16 Button, qint16 Shift, float X, float Y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void showPicture(CheckPictures::Picture picture);
+    void pollTick();
+    void startPoll();
+    bool isCursorOver() const;
+
+    bool m_value = false;
+    bool m_enabled = true;
+    bool m_isPressed = false;
+    bool m_acceptsInput = false;
+    bool m_doubleClickRelease = false; // the release that ends a double-click
+    CheckPictures::Picture m_picture = CheckPictures::Picture::IdleNoValue;
+    QTimer m_poll;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+
+// A picture frame that keeps itself at 1.33 : 1 and shows a picture file as large as fits without
+// distortion, centred on a light grey ground inside a thin frame. Geometry is kept in twips.
+class RImage : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr double Aspect = 1.33;
+    static constexpr int TwipsPerPixel = 15;
+
+    explicit RImage(QWidget* parent = nullptr);
+
+    QString Picture() const { return m_path; }
+    void setPicture(const QString& path);
+
+    // The control's size in twips; the height follows the width.
+    void setSizeTwips(float width, float height);
+    float widthTwips() const { return m_width; }
+    float heightTwips() const { return m_height; }
+
+    // Where the picture is shown, in twips, and what it is.
+    QRectF imageRect() const { return m_imageRect; }
+    const QImage& shownPicture() const { return m_shown; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FitPicture();
+    void applyAspect();
+
+    QString m_path;
+    QImage m_picture; // the loaded picture at its natural size
+    QImage m_shown;   // the picture given to the frame at the last fit
+    float m_width = 0;
+    float m_height = 0;
+    QRectF m_imageRect;
+    bool m_resizing = false;
+};

@@ -1,0 +1,697 @@
+#include "widgets/TamskXpButton.h"
+
+#include "platform/Cp1251.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QShortcutEvent>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Rgb {
+    int r;
+    int g;
+    int b;
+    QColor color() const { return QColor(r, g, b); }
+};
+
+constexpr Rgb FrameBlue{0, 60, 116};
+constexpr Rgb CornerLight{122, 149, 168};
+constexpr Rgb CornerDark{37, 87, 131};
+constexpr Rgb FaceRowHm2{214, 208, 197};
+constexpr Rgb FaceRowHm3{226, 223, 214};
+constexpr Rgb FaceRowHm4{236, 235, 230};
+constexpr Rgb PressedRow1{209, 204, 192};
+constexpr Rgb PressedRow2{220, 216, 207};
+constexpr Rgb PressedRowHm3{234, 233, 227};
+constexpr Rgb PressedRowHm2{242, 241, 238};
+constexpr Rgb DisabledFill{245, 244, 234};
+constexpr Rgb DisabledFrame{201, 199, 186};
+constexpr Rgb DisabledCornerA{216, 213, 199};
+constexpr Rgb DisabledCornerB{234, 233, 222};
+constexpr Rgb DisabledCaption{161, 161, 146};
+constexpr Rgb FocusRow1{206, 231, 251};
+constexpr Rgb FocusRow2{188, 212, 246};
+constexpr Rgb FocusCornerDot{77, 125, 193};
+constexpr Rgb FocusBottomRow{97, 125, 229};
+constexpr Rgb HoverRow1{255, 240, 207};
+constexpr Rgb HoverRow2{253, 216, 137};
+constexpr Rgb HoverBottomRow{229, 151, 0};
+
+// A colour that steps by a fixed amount after each row while its blue part has not yet fallen
+// below a threshold, and then stays.
+class Gradient {
+public:
+    constexpr Gradient(Rgb start, Rgb step, int threshold)
+        : m_color(start), m_step(step), m_threshold(threshold)
+    {}
+    QColor color() const { return m_color.color(); }
+    void advance()
+    {
+        if (m_color.b < m_threshold)
+            return;
+        m_color.r += m_step.r;
+        m_color.g += m_step.g;
+        m_color.b += m_step.b;
+    }
+
+private:
+    Rgb m_color;
+    Rgb m_step;
+    int m_threshold;
+};
+
+constexpr Gradient FaceGradient{{255, 255, 253}, {-1, -1, -1}, 230};
+constexpr Gradient PressedGradient{{239, 238, 231}, {-1, -1, -1}, 218};
+constexpr Gradient FocusSideGradient{{186, 211, 246}, {-4, -3, -1}, 228};
+constexpr Gradient HoverOuterGradient{{254, 223, 154}, {-1, -3, -7}, 49};
+constexpr Gradient HoverInnerGradient{{252, 210, 121}, {-1, -4, -8}, 57};
+
+qint16 buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+qint16 buttonsCode(Qt::MouseButtons buttons)
+{
+    qint16 code = 0;
+    if (buttons & Qt::LeftButton)
+        code |= 1;
+    if (buttons & Qt::RightButton)
+        code |= 2;
+    if (buttons & Qt::MiddleButton)
+        code |= 4;
+    return code;
+}
+
+qint16 shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    qint16 code = 0;
+    if (modifiers & Qt::ShiftModifier)
+        code |= 1;
+    if (modifiers & Qt::ControlModifier)
+        code |= 2;
+    if (modifiers & Qt::AltModifier)
+        code |= 4;
+    return code;
+}
+
+// The Windows virtual-key code of a key, as the key events report it.
+qint16 virtualKeyCode(const QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return qint16(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return qint16(112 + key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return qint16(event->nativeVirtualKey() & 0xFFFF);
+    }
+}
+
+// The character code of a typed key in the program's single-byte code page, or -1 for none.
+int typedCharacter(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text.isEmpty())
+        return -1;
+    const QByteArray bytes = Cp1251::fromUnicode(QStringView(text).left(1));
+    return bytes.isEmpty() ? -1 : int(quint8(bytes[0]));
+}
+
+// Halves go to the even neighbour.
+int roundHalfEven(double value)
+{
+    return int(std::nearbyint(value));
+}
+
+} // namespace
+
+TamskXpButton::TamskXpButton(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_hoverTimer.setInterval(100);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &TamskXpButton::hoverTimerTick);
+}
+
+TamskXpButton::~TamskXpButton() = default;
+
+// ---- properties ----
+
+void TamskXpButton::setEnabled(bool value)
+{
+    m_state.EnabledFlag = value;
+    Q_EMIT PropertyChanged(u"Enabled"_s);
+    QWidget::setEnabled(value);
+    Repaint(0);
+}
+
+void TamskXpButton::setFont(const QFont& value)
+{
+    QWidget::setFont(value);
+    Repaint(0);
+    Q_EMIT PropertyChanged(u"Font"_s);
+}
+
+void TamskXpButton::setCaption(const QString& value)
+{
+    m_state.CaptionText = value;
+    Repaint(0);
+    UpdateAccessKey();
+    Q_EMIT PropertyChanged(u"Caption"_s);
+}
+
+void TamskXpButton::setForeColor(quint32 value)
+{
+    m_foreColor = value;
+    Repaint(0);
+    Q_EMIT PropertyChanged(u"ForeColor"_s);
+}
+
+void TamskXpButton::setForeHover(quint32 value)
+{
+    m_state.ForeHoverColor = value;
+    Q_EMIT PropertyChanged(u"ForeHover"_s);
+}
+
+// ---- persistence ----
+
+void TamskXpButton::InitProperties(const AmbientProperties& ambient)
+{
+    QWidget::setFont(ambient.Font);
+    m_state.CaptionText = ambient.DisplayName;
+    m_state.EnabledFlag = true;
+}
+
+void TamskXpButton::ReadProperties(const PropertyBag& bag, const AmbientProperties& ambient)
+{
+    m_state.EnabledFlag = bag.ReadProperty(u"Enabled"_s, true).toBool();
+    QWidget::setFont(bag.ReadProperty(u"Font"_s, ambient.Font).value<QFont>());
+    m_state.CaptionText = bag.ReadProperty(u"Caption"_s, ambient.DisplayName).toString();
+    m_foreColor = bag.ReadProperty(u"ForeColor"_s, ambient.ForeColor).toUInt();
+    m_state.ForeHoverColor = bag.ReadProperty(u"ForeHover"_s, m_foreColor).toUInt();
+    QWidget::setEnabled(m_state.EnabledFlag);
+    UpdateAccessKey();
+}
+
+void TamskXpButton::WriteProperties(PropertyBag& bag, const AmbientProperties& ambient) const
+{
+    bag.WriteProperty(u"Enabled"_s, m_state.EnabledFlag, true);
+    bag.WriteProperty(u"Font"_s, font(), ambient.Font);
+    bag.WriteProperty(u"Caption"_s, m_state.CaptionText, ambient.DisplayName);
+    bag.WriteProperty(u"ForeColor"_s, m_foreColor);
+    bag.WriteProperty(u"ForeHover"_s, m_state.ForeHoverColor, ambient.ForeColor);
+}
+
+// ---- drawing ----
+
+void TamskXpButton::Repaint(qint16 Pressing)
+{
+    m_canvas.resize(QSize(m_state.ClientRect.right, m_state.ClientRect.bottom));
+    if (!m_state.EnabledFlag) {
+        DrawDisabledFace();
+    } else if (Pressing == 1 && m_state.LastButton == 1) {
+        DrawPressedFace();
+        DrawBorder();
+    } else {
+        DrawFace();
+        if (m_state.IsHover)
+            DrawHoverRing();
+        else if (m_state.HasFocus)
+            DrawFocusRing();
+        DrawBorder();
+    }
+    DrawCaption();
+    ApplyCornerRegion();
+}
+
+void TamskXpButton::clearSurface()
+{
+    m_canvas.clear(SystemColors::toColor(SystemColors::WindowBackground, palette()));
+}
+
+void TamskXpButton::DrawFace()
+{
+    clearSurface();
+    const int w = m_state.ClientRect.right;
+    const int h = m_state.ClientRect.bottom;
+    Gradient gradient = FaceGradient;
+    for (int y = 3; y <= h - 3; ++y) {
+        m_canvas.selectPen(1, gradient.color());
+        m_canvas.moveTo(0, y);
+        m_canvas.lineTo(w - 1, y);
+        gradient.advance();
+    }
+    const std::pair<int, Rgb> bottomRows[] = {
+        {h - 2, FaceRowHm2}, {h - 3, FaceRowHm3}, {h - 4, FaceRowHm4}};
+    for (const auto& [y, color] : bottomRows) {
+        m_canvas.selectPen(1, color.color());
+        m_canvas.moveTo(0, y);
+        m_canvas.lineTo(w - 1, y);
+    }
+}
+
+void TamskXpButton::DrawPressedFace()
+{
+    clearSurface();
+    const int w = m_state.ClientRect.right;
+    const int h = m_state.ClientRect.bottom;
+    Gradient gradient = PressedGradient;
+    for (int y = 3; y <= h - 2; y += 4) {
+        m_canvas.selectPen(4, gradient.color());
+        m_canvas.moveTo(0, y);
+        m_canvas.lineTo(w - 1, y);
+        gradient.advance();
+    }
+    const std::pair<int, Rgb> rows[] = {
+        {1, PressedRow1}, {2, PressedRow2}, {h - 3, PressedRowHm3}, {h - 2, PressedRowHm2}};
+    for (const auto& [y, color] : rows) {
+        m_canvas.selectPen(1, color.color());
+        m_canvas.moveTo(0, y);
+        m_canvas.lineTo(w - 1, y);
+    }
+}
+
+void TamskXpButton::DrawDisabledFace()
+{
+    clearSurface();
+    const int w = m_state.ClientRect.right;
+    const int h = m_state.ClientRect.bottom;
+    m_canvas.fillRect(0, 0, w, h, DisabledFill.color());
+    m_canvas.frameRect(0, 0, w, h, DisabledFrame.color());
+    const QColor a = DisabledCornerA.color();
+    const QColor b = DisabledCornerB.color();
+    const std::pair<QPoint, QColor> pixels[] = {
+        {{0, 1}, a},         {{1, 1}, a},         {{1, 0}, a},         {{1, 2}, b},
+        {{2, 1}, b},         {{w - 2, 0}, a},     {{w - 2, 1}, a},     {{w - 1, 1}, a},
+        {{w - 3, 1}, b},     {{w - 2, 2}, b},     {{0, h - 2}, a},     {{1, h - 2}, a},
+        {{1, h - 1}, a},     {{1, h - 3}, b},     {{2, h - 2}, b},     {{w - 1, h - 2}, a},
+        {{w - 2, h - 2}, a}, {{w - 2, h - 1}, a}, {{w - 2, h - 3}, b}, {{w - 3, h - 2}, b}};
+    for (const auto& [point, color] : pixels)
+        m_canvas.setPixel(point.x(), point.y(), color);
+}
+
+void TamskXpButton::DrawBorder()
+{
+    const int w = m_state.ClientRect.right;
+    const int h = m_state.ClientRect.bottom;
+    m_canvas.frameRect(0, 0, w, h, FrameBlue.color());
+    const QColor l = CornerLight.color();
+    const QColor d = CornerDark.color();
+    const std::pair<QPoint, QColor> pixels[] = {
+        {{0, 1}, l},     {{1, 1}, d},         {{1, 0}, l},         {{w - 2, 0}, l},
+        {{w - 2, 1}, d}, {{w - 1, 1}, l},     {{0, h - 2}, l},     {{1, h - 2}, d},
+        {{1, h - 1}, l}, {{w - 1, h - 2}, l}, {{w - 2, h - 2}, d}, {{w - 2, h - 1}, l}};
+    for (const auto& [point, color] : pixels)
+        m_canvas.setPixel(point.x(), point.y(), color);
+}
+
+void TamskXpButton::DrawFocusRing()
+{
+    const int w = m_state.ClientRect.right;
+    const int h = m_state.ClientRect.bottom;
+    auto line = [this](int x0, int y0, int x1, int y1, int width, const QColor& color) {
+        m_canvas.selectPen(width, color);
+        m_canvas.moveTo(x0, y0);
+        m_canvas.lineTo(x1, y1);
+    };
+    line(2, 1, w - 2, 1, 1, FocusRow1.color());
+    line(1, 2, w - 1, 2, 1, FocusRow2.color());
+    Gradient sides = FocusSideGradient;
+    for (int y = 3; y <= h - 4; ++y) {
+        line(2, y, 2, y + 1, 2, sides.color());
+        line(w - 2, y, w - 2, y + 1, 2, sides.color());
+        sides.advance();
+    }
+    line(1, h - 3, w - 2, h - 3, 1, sides.color());
+    m_canvas.setPixel(2, h - 2, FocusCornerDot.color());
+    line(3, h - 2, w - 3, h - 2, 1, FocusBottomRow.color());
+    m_canvas.setPixel(w - 3, h - 2, FocusCornerDot.color());
+}
+
+void TamskXpButton::DrawHoverRing()
+{
+    const int w = m_state.ClientRect.right;
+    const int h = m_state.ClientRect.bottom;
+    auto line = [this](int x0, int y0, int x1, int y1, const QColor& color) {
+        m_canvas.selectPen(1, color);
+        m_canvas.moveTo(x0, y0);
+        m_canvas.lineTo(x1, y1);
+    };
+    line(2, 1, w - 2, 1, HoverRow1.color());
+    line(1, 2, w - 1, 2, HoverRow2.color());
+    Gradient outer = HoverOuterGradient;
+    for (int y = 2; y <= h - 3; ++y) {
+        line(1, y, 1, y + 1, outer.color());
+        line(w - 2, y, w - 2, y + 1, outer.color());
+        outer.advance();
+    }
+    Gradient inner = HoverInnerGradient;
+    for (int y = 3; y <= h - 3; ++y) {
+        line(2, y, 2, y + 1, inner.color());
+        line(w - 3, y, w - 3, y + 1, inner.color());
+        inner.advance();
+    }
+    line(3, h - 3, w - 1, h - 3, inner.color());
+    line(2, h - 2, w - 2, h - 2, HoverBottomRow.color());
+}
+
+void TamskXpButton::DrawCaption()
+{
+    GdiCanvas::Rect client{0, 0, m_state.ClientRect.right, m_state.ClientRect.bottom};
+    quint32 color = m_foreColor;
+    if (!m_state.EnabledFlag)
+        color = SystemColors::toColorRef(DisabledCaption.color());
+    else if (m_state.IsHover)
+        color = m_state.ForeHoverColor;
+    m_canvas.setTextColor(SystemColors::toColor(color, palette()));
+    m_canvas.setFont(font());
+    GdiCanvas::Rect measured = client;
+    const int h = m_canvas.drawText(m_state.CaptionText, measured,
+                                    GdiCanvas::CalcRect | GdiCanvas::WordBreak | GdiCanvas::Center);
+    const double scaleWidth = client.right;
+    const double scaleHeight = client.bottom;
+    GdiCanvas::Rect textRect{0, roundHalfEven(scaleHeight * 0.5 - h * 0.5),
+                             roundHalfEven(scaleWidth), roundHalfEven(scaleHeight * 0.5 + h * 0.5)};
+    m_canvas.drawText(m_state.CaptionText, textRect, GdiCanvas::WordBreak | GdiCanvas::Center);
+}
+
+void TamskXpButton::ApplyCornerRegion()
+{
+    const int w = m_state.RegionWidth;
+    const int h = m_state.RegionHeight;
+    QRegion region(0, 0, w, h);
+    region -= QRegion(0, 0, 1, 1);
+    region -= QRegion(0, h - 1, 1, 1);
+    region -= QRegion(w - 1, 0, 1, 1);
+    region -= QRegion(w - 1, h - 1, 1, 1);
+    setMask(region);
+    update();
+}
+
+void TamskXpButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_canvas.image());
+}
+
+// ---- life cycle ----
+
+void TamskXpButton::resizeEvent(QResizeEvent*)
+{
+    const QRect client = rect();
+    m_state.ClientRect = {0, 0, client.width(), client.height()};
+    m_state.EdgeRight = m_state.ClientRect.right - 1;
+    m_state.EdgeLeft = m_state.ClientRect.left;
+    m_state.EdgeTop = m_state.ClientRect.top;
+    m_state.EdgeBottom = m_state.ClientRect.bottom;
+    m_state.RegionWidth = m_state.ClientRect.right;
+    m_state.RegionHeight = m_state.ClientRect.bottom;
+    Repaint(0);
+}
+
+void TamskXpButton::showEvent(QShowEvent*)
+{
+    Repaint(0);
+}
+
+bool TamskXpButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut) {
+        auto* shortcut = static_cast<QShortcutEvent*>(event);
+        if (m_shortcutIds.contains(shortcut->shortcutId())) {
+            handleAccessKey();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+// ---- mouse ----
+
+void TamskXpButton::handleMouseDown(qint16 button, qint16 shift, float x, float y)
+{
+    if (!m_state.EnabledFlag)
+        return;
+    m_state.LastButton = button;
+    update();
+    if (button != 2)
+        Repaint(1);
+    Q_EMIT MouseDown(button, shift, x, y);
+}
+
+void TamskXpButton::mousePressEvent(QMouseEvent* event)
+{
+    m_clickPending = true;
+    const QPointF pos = event->position();
+    handleMouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), float(pos.x()),
+                    float(pos.y()));
+}
+
+void TamskXpButton::mouseMoveEvent(QMouseEvent* event)
+{
+    const qint16 button = buttonsCode(event->buttons());
+    const qint16 shift = shiftCode(event->modifiers());
+    const float x = float(event->position().x());
+    const float y = float(event->position().y());
+    if (button >= 2) {
+        Q_EMIT MouseMove(button, shift, x, y);
+        return;
+    }
+    if (!IsCursorOver()) {
+        if (m_state.MoveLatch == 0)
+            return;
+        Repaint(0);
+        Q_EMIT MouseMove(button, shift, x, y);
+        return;
+    }
+    if (m_state.MoveLatch == 1)
+        return;
+    m_state.MoveLatch = 1;
+    if (button == 0 && !m_state.IsHover) {
+        m_hoverTimer.start();
+        m_state.IsHover = true;
+        m_state.MoveLatch = 0;
+        Repaint(0);
+        Q_EMIT MouseOver();
+        Q_EMIT MouseMove(button, shift, x, y);
+    } else if (button == 1) {
+        m_state.IsHover = true;
+        Repaint(1);
+        m_state.IsHover = false;
+        Q_EMIT MouseMove(button, shift, x, y);
+    } else {
+        Q_EMIT MouseMove(button, shift, x, y);
+    }
+}
+
+void TamskXpButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    Repaint(0);
+    update();
+    Q_EMIT MouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), float(pos.x()),
+                   float(pos.y()));
+    // A press and a release over the button make a click; the release ending a double-click
+    // does not.
+    const bool clicked =
+        m_clickPending && event->buttons() == Qt::NoButton && mask().contains(pos.toPoint());
+    m_clickPending = false;
+    if (clicked)
+        handleClick();
+}
+
+void TamskXpButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    m_clickPending = false;
+    if (m_state.LastButton == 1)
+        handleMouseDown(1, 0, 0, 0);
+}
+
+void TamskXpButton::handleClick()
+{
+    if (m_state.LastButton != 1)
+        return;
+    Repaint(0);
+    update();
+    Q_EMIT Click();
+}
+
+void TamskXpButton::hoverTimerTick()
+{
+    if (IsCursorOver())
+        return;
+    m_hoverTimer.stop();
+    m_state.IsHover = false;
+    m_state.MoveLatch = 0;
+    Repaint(0);
+    Q_EMIT MouseOut();
+}
+
+bool TamskXpButton::IsCursorOver() const
+{
+    return QApplication::widgetAt(QCursor::pos()) == this;
+}
+
+// ---- keyboard ----
+
+void TamskXpButton::keyPressEvent(QKeyEvent* event)
+{
+    const qint16 keyCode = virtualKeyCode(event);
+    const qint16 shift = shiftCode(event->modifiers());
+    m_state.LastKeyCode = keyCode;
+    if (keyCode == 32 || keyCode == 13)
+        Repaint(1);
+    else if (keyCode == 37 || keyCode == 39)
+        moveFocus(true);
+    else if (keyCode == 40 || keyCode == 38)
+        moveFocus(false);
+    Q_EMIT KeyDown(keyCode, shift);
+    const int typed = typedCharacter(event);
+    if (typed >= 0)
+        Q_EMIT KeyPress(qint16(typed));
+}
+
+void TamskXpButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat())
+        return;
+    const qint16 keyCode = virtualKeyCode(event);
+    if ((keyCode == 13 || keyCode == 32) && m_state.LastKeyCode == keyCode) {
+        Repaint(0);
+        m_state.LastButton = 1;
+        update();
+        Q_EMIT Click();
+    }
+    Q_EMIT KeyUp(keyCode, shiftCode(event->modifiers()));
+}
+
+// Like a Tab keystroke sent to the window: it arrives after the current key event is handled.
+void TamskXpButton::moveFocus(bool forwards)
+{
+    QMetaObject::invokeMethod(
+        this, [this, forwards] { focusNextPrevChild(forwards); }, Qt::QueuedConnection);
+}
+
+void TamskXpButton::handleAccessKey()
+{
+    m_state.LastButton = 1;
+    handleClick();
+}
+
+void TamskXpButton::UpdateAccessKey()
+{
+    releaseAccessKey();
+    const QString& caption = m_state.CaptionText;
+    if (caption.size() <= 1)
+        return;
+    const qsizetype first = caption.indexOf(u'&');
+    if (first < 0 || first == caption.size() - 1)
+        return;
+    if (caption[first + 1] != u'&') {
+        m_accessKeys = caption[first + 1].toLower();
+    } else {
+        const qsizetype next = caption.indexOf(u'&', first + 2);
+        if (next < 0 || next == caption.size() - 1 || caption[next + 1] == u'&')
+            return;
+        m_accessKeys = caption[next + 1].toLower();
+    }
+    grabAccessKey();
+}
+
+// Alt with the key in either case.
+void TamskXpButton::grabAccessKey()
+{
+    const QChar key = m_accessKeys.at(0).toUpper();
+    const int code = key.unicode();
+    m_shortcutIds.append(
+        grabShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(code)))));
+    m_shortcutIds.append(grabShortcut(
+        QKeySequence(QKeyCombination(Qt::AltModifier | Qt::ShiftModifier, Qt::Key(code)))));
+}
+
+void TamskXpButton::releaseAccessKey()
+{
+    for (int id : std::as_const(m_shortcutIds))
+        releaseShortcut(id);
+    m_shortcutIds.clear();
+    m_accessKeys.clear();
+}
+
+// ---- focus ----
+
+void TamskXpButton::focusInEvent(QFocusEvent*)
+{
+    m_state.HasFocus = true;
+    Repaint(1);
+}
+
+void TamskXpButton::focusOutEvent(QFocusEvent*)
+{
+    m_state.HasFocus = false;
+    Repaint(0);
+}
