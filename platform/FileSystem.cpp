@@ -16,8 +16,10 @@ namespace FileSystem {
 
 namespace {
 
+// The file's own bits only: WriteUser says what the current user may do, which for root is
+// everything, so it would hide a read-only file.
 constexpr QFileDevice::Permissions WriteBits =
-    QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
 bool isPattern(const QString& lastSegment)
 {
