@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The name a picture from the site is saved under in "downloads". The site's bytes decide it, so
+// they are made harmless before they touch the disk.
+namespace PictureName {
+
+enum class Rules {
+    Posix,   // "/" separates folders; every other byte but NUL is allowed
+    Windows, // also < > : " | ? * are reserved, and a trailing dot or blank is dropped by the
+             // system
+#ifdef Q_OS_WIN
+    Native = Windows
+#else
+    Native = Posix
+#endif
+};
+
+// The last segment of a site path (the bytes after its last "/").
+QByteArray lastSegment(QByteArrayView sitePath);
+
+// The bytes of the saved name: "\" and control bytes become "_", and so do the bytes the
+// platform reserves. Empty when nothing may be saved: an empty name, "." or "..".
+QByteArray safeName(QByteArrayView siteName, Rules rules = Rules::Native);
+
+// The name on disk: the bytes read as Windows-1251, as a browser reading the album finds them.
+QString diskName(QByteArrayView safeName);
+
+} // namespace PictureName
