@@ -241,8 +241,8 @@ int GdiCanvas::drawText(const QString& text, Rect& rect, unsigned flags)
             rect.right = rect.left + widest;
         return textHeight;
     }
-    if (lines.isEmpty())
-        return 0;
+    if (lines.isEmpty() || m_image.isNull())
+        return textHeight;
     QPainter painter(&m_image);
     painter.setClipRect(QRect(rect.left, rect.top, width, rect.bottom - rect.top));
     painter.setFont(font);
@@ -250,17 +250,18 @@ int GdiCanvas::drawText(const QString& text, Rect& rect, unsigned flags)
     int top = rect.top;
     for (const Line& line : lines) {
         const int lineWidth = widthOf(metrics, line);
-        int x = (flags & Center) ? rect.left + (width - lineWidth) / 2 : rect.left;
+        const QString shown = textOf(line);
+        const int x = (flags & Center) ? rect.left + (width - lineWidth) / 2 : rect.left;
         const int baseline = top + metrics.ascent();
-        painter.drawText(QPoint(x, baseline), textOf(line));
+        painter.drawText(QPoint(x, baseline), shown);
         for (qsizetype i = 0; i < line.size(); ++i) {
+            if (!line[i].underlined)
+                continue;
+            const int start = x + metrics.horizontalAdvance(shown.left(i));
             const int advance = metrics.horizontalAdvance(line[i].ch);
-            if (line[i].underlined) {
-                const int underlineY = baseline + metrics.underlinePos();
-                painter.fillRect(QRect(x, underlineY, advance, std::max(1, metrics.lineWidth())),
-                                 m_textColor);
-            }
-            x += advance;
+            painter.fillRect(QRect(start, baseline + metrics.underlinePos(), advance,
+                                   std::max(1, metrics.lineWidth())),
+                             m_textColor);
         }
         top += lineHeight;
     }
