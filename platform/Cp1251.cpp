@@ -7,6 +7,8 @@ namespace Cp1251 {
 namespace {
 
 // Unicode of the bytes 0x80..0xFF. 0x98 is unassigned and reads as U+0098, as browsers read it.
+// Eight to a row, as the bytes run.
+// clang-format off
 constexpr std::array<char16_t, 128> HighHalf = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
@@ -25,6 +27,7 @@ constexpr std::array<char16_t, 128> HighHalf = {
     0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
+// clang-format on
 
 } // namespace
 
@@ -43,8 +46,12 @@ QByteArray fromUnicode(QStringView text, char replacement)
 {
     QByteArray bytes;
     bytes.reserve(text.size());
-    for (const QChar ch : text) {
-        const char16_t code = ch.unicode();
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const char16_t code = text[at].unicode();
+        // A character outside the basic plane is two code units but still one character.
+        if (QChar::isHighSurrogate(code) && at + 1 < text.size() &&
+            QChar::isLowSurrogate(text[at + 1].unicode()))
+            ++at;
         if (code < 0x80) {
             bytes.append(static_cast<char>(code));
             continue;

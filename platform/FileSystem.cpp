@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -32,8 +33,8 @@ void removeFile(const QString& path)
         throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
     QFile file(path);
     if (!file.remove())
-        throw OperationError(u"Не удалось удалить %1: %2"_s.arg(QDir::toNativeSeparators(path),
-                                                                 file.errorString()));
+        throw OperationError(
+            u"Не удалось удалить %1: %2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 QString patternFor(const QString& lastSegment)
@@ -68,14 +69,16 @@ void DeleteFile(const QString& pathOrPattern)
     const QString last = info.fileName();
     if (!isPattern(last)) {
         if (!FileExists(pathOrPattern))
-            throw OperationError(u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(pathOrPattern)));
+            throw OperationError(
+                u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(pathOrPattern)));
         removeFile(pathOrPattern);
         return;
     }
     const QDir folder = info.dir();
     if (!folder.exists())
         throw OperationError(u"Нет такой папки: %1"_s.arg(QDir::toNativeSeparators(folder.path())));
-    const QStringList names = folder.entryList({patternFor(last)}, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names =
+        folder.entryList({patternFor(last)}, QDir::Files | QDir::Hidden | QDir::System);
     QString firstFailure;
     for (const QString& name : names) {
         try {
@@ -95,9 +98,19 @@ void CopyFile(const QString& source, const QString& target)
         throw OperationError(u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(source)));
     if (FolderExists(target))
         throw OperationError(u"На месте файла папка: %1"_s.arg(QDir::toNativeSeparators(target)));
-    if (FileExists(target))
-        removeFile(target);
-    if (!QFile::copy(source, target))
+    if (FileExists(target) && IsReadOnly(target))
+        throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(target)));
+    // Written aside and renamed over the target: a failed copy leaves the old target whole, and a
+    // copy onto itself reads the source before anything is replaced.
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        throw OperationError(u"Не удалось скопировать %1 в %2"_s.arg(
+            QDir::toNativeSeparators(source), QDir::toNativeSeparators(target)));
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 16)).isEmpty())
+        out.write(chunk);
+    if (in.error() != QFileDevice::NoError || !out.commit())
         throw OperationError(u"Не удалось скопировать %1 в %2"_s.arg(
             QDir::toNativeSeparators(source), QDir::toNativeSeparators(target)));
 }
@@ -108,8 +121,8 @@ void CreateTextFile(const QString& path)
         throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw OperationError(u"Не удалось создать %1: %2"_s.arg(QDir::toNativeSeparators(path),
-                                                                file.errorString()));
+        throw OperationError(
+            u"Не удалось создать %1: %2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 void SetFolderHidden(const QString& path)
