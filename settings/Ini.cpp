@@ -3,8 +3,8 @@
 #include "platform/FileSystem.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
-
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -17,7 +17,7 @@ constexpr qsizetype ReadLimit = 254;
 constexpr char LineEnd[] = "\r\n";
 
 struct Line {
-    qsizetype begin = 0;     // first byte of the line
+    qsizetype begin = 0;      // first byte of the line
     qsizetype contentEnd = 0; // first byte of its line break (or the end of the file)
     qsizetype end = 0;        // first byte after its line break
 };
@@ -48,12 +48,14 @@ std::vector<Line> splitLines(const QByteArray& bytes)
     const qsizetype size = bytes.size();
     while (pos < size) {
         Line line{pos, pos, pos};
-        while (line.contentEnd < size && bytes[line.contentEnd] != '\r' && bytes[line.contentEnd] != '\n')
+        while (line.contentEnd < size && bytes[line.contentEnd] != '\r' &&
+               bytes[line.contentEnd] != '\n')
             ++line.contentEnd;
         line.end = line.contentEnd;
         if (line.end < size && bytes[line.end] == '\r')
             ++line.end;
-        if (line.end < size && bytes[line.end] == '\n' && (line.end == line.contentEnd || bytes[line.end - 1] == '\r'))
+        if (line.end < size && bytes[line.end] == '\n' &&
+            (line.end == line.contentEnd || bytes[line.end - 1] == '\r'))
             ++line.end;
         lines.push_back(line);
         pos = line.end;
@@ -216,42 +218,35 @@ QByteArray withEntry(const Profile& profile, QByteArrayView section, QByteArrayV
     return out;
 }
 
-// The leading number of a text as the settings read it: blanks skipped, optional sign, digits,
-// optional fraction. Nothing when the text does not start with a number.
+// The leading number of a text as the settings read it: optional sign, digits, optional fraction,
+// with blanks and tabs skipped anywhere in it. 0 when the text does not start with a number.
 double leadingNumber(QByteArrayView text)
 {
-    qsizetype i = 0;
-    const auto skipBlanks = [&] {
-        while (i < text.size() && isBlank(text[i]))
-            ++i;
-    };
-    skipBlanks();
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    double value = 0;
-    bool fraction = false;
-    double scale = 1;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
+    QByteArray number;
+    bool digitSeen = false;
+    bool pointSeen = false;
+    for (const char c : text) {
         if (isBlank(c))
             continue;
-        if (c == '.' && !fraction) {
-            fraction = true;
-            continue;
-        }
-        if (c < '0' || c > '9')
-            break;
-        if (fraction) {
-            scale /= 10;
-            value += (c - '0') * scale;
+        if ((c == '-' || c == '+') && number.isEmpty()) {
+            number += c;
+        } else if (c == '.' && !pointSeen) {
+            pointSeen = true;
+            number += c;
+        } else if (c >= '0' && c <= '9') {
+            digitSeen = true;
+            number += c;
         } else {
-            value = value * 10 + (c - '0');
+            break;
         }
     }
-    return negative ? -value : value;
+    if (!digitSeen)
+        return 0;
+    if (number.endsWith('.'))
+        number.chop(1);
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok ? value : 0;
 }
 
 } // namespace
@@ -288,7 +283,10 @@ void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByte
     if (m_fileName.isEmpty() || Section.isEmpty() || KeyName.isEmpty() || holdsLineBreak(Section) ||
         holdsLineBreak(KeyName) || holdsLineBreak(KeyValue))
         return;
-    const Profile profile(readFile(m_fileName).value_or(QByteArray()));
+    const auto bytes = readFile(m_fileName);
+    if (!bytes && QFileInfo::exists(m_fileName))
+        return; // there but unreadable: rewriting it would lose what it holds
+    const Profile profile(bytes.value_or(QByteArray()));
     writeFile(m_fileName, withEntry(profile, Section, KeyName, KeyValue));
 }
 

@@ -16,10 +16,13 @@ public:
     // True only for exactly "True".
     bool RINIb(const QByteArray& Section, const QByteArray& KeyName) const;
     // The leading number (blanks skipped, optional sign and fraction), halves to even; 0 when the
-    // text does not start with a number. Numbers outside -32768..32767 are clamped to the bound.
+    // text does not start with a number. A number outside -32768..32767 does not fit the result:
+    // we clamp it to the nearer bound.
     qint16 RINIi(const QByteArray& Section, const QByteArray& KeyName) const;
 
-    // Failed writes change nothing and report nothing. Text containing CR or LF is refused.
+    // Failed writes change nothing and report nothing. A section, key or value holding CR or LF
+    // is refused (it would split into lines of its own), and so is an empty section or key. The
+    // file is replaced whole through a save file; a read-only file is left as it is.
     void WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue);
     void WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue);
     void WInIi(const QByteArray& Section, const QByteArray& KeyName, qint16 KeyValue);
