@@ -249,6 +249,11 @@ double leadingNumber(QByteArrayView text)
     return ok ? value : 0;
 }
 
+QByteArray readValue(QByteArrayView value)
+{
+    return value.first(std::min(value.size(), ReadLimit)).toByteArray();
+}
+
 } // namespace
 
 QByteArray Ini::RINI(const QByteArray& Section, const QByteArray& KeyName) const
@@ -263,8 +268,38 @@ QByteArray Ini::RINI(const QByteArray& Section, const QByteArray& KeyName) const
     const auto key = profile.findKey(*header, KeyName);
     if (!key)
         return {};
-    const QByteArrayView value = profile.value(profile.line(*key));
-    return value.first(std::min(value.size(), ReadLimit)).toByteArray();
+    return readValue(profile.value(profile.line(*key)));
+}
+
+Ini::Entries Ini::ReadSection(const QByteArray& fileBytes, const QByteArray& Section)
+{
+    const Profile profile(fileBytes);
+    const auto header = profile.findSection(Section);
+    if (!header)
+        return {};
+    Entries entries;
+    const std::size_t end = profile.sectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        const auto name = profile.keyName(profile.line(i));
+        if (name)
+            entries.append({name->toByteArray(), readValue(profile.value(profile.line(i)))});
+    }
+    return entries;
+}
+
+QByteArray Ini::FirstValue(const Entries& entries, const QByteArray& KeyName)
+{
+    for (const auto& [key, value] : entries) {
+        if (sameName(key, KeyName))
+            return value;
+    }
+    return {};
+}
+
+qint16 Ini::ToInteger(const QByteArray& text)
+{
+    const double rounded = std::nearbyint(leadingNumber(text));
+    return static_cast<qint16>(std::clamp(rounded, -32768.0, 32767.0));
 }
 
 bool Ini::RINIb(const QByteArray& Section, const QByteArray& KeyName) const
@@ -274,8 +309,7 @@ bool Ini::RINIb(const QByteArray& Section, const QByteArray& KeyName) const
 
 qint16 Ini::RINIi(const QByteArray& Section, const QByteArray& KeyName) const
 {
-    const double rounded = std::nearbyint(leadingNumber(RINI(Section, KeyName)));
-    return static_cast<qint16>(std::clamp(rounded, -32768.0, 32767.0));
+    return ToInteger(RINI(Section, KeyName));
 }
 
 void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue)

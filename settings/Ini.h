@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // One value at a time of a private-profile (INI) file, byte-compatible with what the Windows
 // private-profile functions read and write. Nothing is cached: every call reads or rewrites the
@@ -26,6 +29,16 @@ public:
     void WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue);
     void WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue);
     void WInIi(const QByteArray& Section, const QByteArray& KeyName, qint16 KeyValue);
+
+    // For reading many keys of one file at once, with the same rules as the reads above: the
+    // entries of the first section of that name in a file's bytes, in file order, each value as
+    // RINI reads it.
+    using Entries = QList<std::pair<QByteArray, QByteArray>>;
+    static Entries ReadSection(const QByteArray& fileBytes, const QByteArray& Section);
+    // The value of the first entry of that key, as RINI reads it.
+    static QByteArray FirstValue(const Entries& entries, const QByteArray& KeyName);
+    // A text read as RINIi reads it.
+    static qint16 ToInteger(const QByteArray& text);
 
 private:
     QString m_fileName;

@@ -1,0 +1,170 @@
+#include "net/ResponseCache.h"
+
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
+#include "platform/OperationError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QLocale>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray MainSection = "Main";
+const QByteArray CasheSection = "Cashe";
+const QByteArray FilesKey = "Files";
+const QByteArray EntryPrefix = "cashe";
+constexpr qsizetype StatusLength = 15;
+
+bool holdsControlByte(const QByteArray& text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+std::optional<QByteArray> readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+void writeWholeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw OperationError(u"Не удалось записать %1"_s.arg(QDir::toNativeSeparators(path)));
+}
+
+// The short date and the long time of the system, without a time-zone name.
+QString creationStamp(const QDateTime& created)
+{
+    const QLocale locale = QLocale::system();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(u't');
+    return locale.toString(created.date(), QLocale::ShortFormat) + u' ' +
+           created.time().toString(timeFormat.trimmed());
+}
+
+} // namespace
+
+ResponseCache::ResponseCache() : m_clock([] { return QDateTime::currentDateTime(); }) {}
+
+void ResponseCache::setFolder(const QString& CPath)
+{
+    m_folder = CPath;
+    m_database.setFileName(CPath + u"/!Cashe.dat"_s);
+}
+
+QString ResponseCache::entryPath(const QByteArray& number) const
+{
+    return m_folder + u'/' + QString::fromLatin1(EntryPrefix + number) + u".tmp"_s;
+}
+
+bool ResponseCache::hasDatabase() const
+{
+    return FileSystem::FileExists(databasePath());
+}
+
+qint16 ResponseCache::size() const
+{
+    return hasDatabase() ? m_database.RINIi(MainSection, FilesKey) : 0;
+}
+
+QByteArray ResponseCache::PadNumber(int number)
+{
+    QByteArray text = QByteArray::number(number);
+    while (text.size() < 5)
+        text.prepend('0');
+    return text;
+}
+
+QByteArray ResponseCache::databaseHeader(const QDateTime& created)
+{
+    return ";Tervik2 cashe database file\r\n;Created: " +
+           Cp1251::fromUnicode(creationStamp(created)) +
+           "\r\n;Do not edit!\r\n\r\n\r\n[Main]\r\n[Cashe]\r\n";
+}
+
+void ResponseCache::writeDatabaseHeader() const
+{
+    writeWholeFile(databasePath(), databaseHeader(m_clock()));
+}
+
+void ResponseCache::clear()
+{
+    if (FileSystem::FolderExists(m_folder)) {
+        try {
+            FileSystem::DeleteFile(m_folder + u"/*.*"_s);
+        } catch (const OperationError&) {
+            // Read-only files stay; the rest is gone.
+        }
+    } else {
+        FileSystem::CreateFolder(m_folder);
+    }
+    FileSystem::SetFolderHidden(m_folder);
+    if (!hasDatabase())
+        writeDatabaseHeader();
+}
+
+bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& reply)
+{
+    const QByteArrayView status = QByteArrayView(reply).first(std::min(reply.size(), StatusLength));
+    return (status == "HTTP/1.0 200 OK" || status == "HTTP/1.1 200 OK") &&
+           !holdsControlByte(RemoteFile);
+}
+
+void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply)
+{
+    if (!isStorable(RemoteFile, reply))
+        return;
+    if (!FileSystem::FolderExists(m_folder) || !hasDatabase())
+        clear();
+    qint16 n = m_database.RINIi(MainSection, FilesKey);
+    if (n >= m_limit) {
+        clear();
+        n = 0;
+    }
+    const QByteArray number = PadNumber(n + 1);
+    // The entry is complete on disk before the database names it.
+    writeWholeFile(entryPath(number), reply);
+    m_database.WInI(CasheSection, EntryPrefix + number, RemoteFile);
+    m_database.WInIi(MainSection, FilesKey, qint16(n + 1));
+}
+
+std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const
+{
+    const auto bytes = readFile(databasePath());
+    if (!bytes)
+        return std::nullopt;
+    const QByteArray files = Ini::FirstValue(Ini::ReadSection(*bytes, MainSection), FilesKey);
+    const int n = Ini::ToInteger(files);
+    if (n <= 0)
+        return std::nullopt;
+    QHash<QByteArray, QByteArray> paths;
+    for (const auto& [key, value] : Ini::ReadSection(*bytes, CasheSection)) {
+        const QByteArray name = key.toLower();
+        if (!paths.contains(name)) // the first of duplicate keys is the one read
+            paths.insert(name, value);
+    }
+    for (int i = 1; i <= n; ++i) {
+        const QByteArray number = PadNumber(i);
+        const auto found = paths.constFind(EntryPrefix + number);
+        if (found == paths.cend() || *found != RemoteFile)
+            continue;
+        // An entry without its reply is passed over: a later copy may hold it.
+        const auto reply = readFile(entryPath(number));
+        if (reply && !reply->isEmpty())
+            return reply;
+    }
+    return std::nullopt;
+}

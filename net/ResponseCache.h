@@ -1,0 +1,61 @@
+#pragma once
+
+#include "settings/Ini.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// Success replies kept on disk, keyed by the requested path: one entry file per reply and a
+// private-profile database naming the path of each entry. The limit counts entries; reaching it
+// empties the whole cache and numbering starts again at 1.
+class ResponseCache {
+public:
+    using Clock = std::function<QDateTime()>;
+
+    ResponseCache();
+
+    // The folder (no trailing separator); the database "!Cashe.dat" lives inside it.
+    void setFolder(const QString& CPath);
+    QString folder() const { return m_folder; }
+    QString databasePath() const { return m_database.FileName(); }
+    QString entryPath(const QByteArray& number) const;
+
+    void setLimit(qint16 Size) { m_limit = Size; }
+    qint16 limit() const { return m_limit; }
+
+    // The time written into a new database's header.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
+    // The "Files" count of the database, 0 when there is none.
+    qint16 size() const;
+    bool hasDatabase() const;
+
+    // Deletes every file of the folder (read-only ones stay), creates the folder when missing
+    // and writes a fresh database. Throws OperationError when the folder cannot be made.
+    void clear();
+
+    // The stored reply of the first entry naming exactly this path whose file holds a reply.
+    // The database is read once.
+    std::optional<QByteArray> lookup(const QByteArray& RemoteFile) const;
+
+    // Stores a "200 OK" reply under its path; anything else, or a path holding control bytes, is
+    // left out. Throws OperationError when the folder or a file cannot be written.
+    void store(const QByteArray& RemoteFile, const QByteArray& reply);
+
+    static bool isStorable(const QByteArray& RemoteFile, const QByteArray& reply);
+    // The entry number with leading zeros up to five digits.
+    static QByteArray PadNumber(int number);
+    // The seven header lines of a new database.
+    static QByteArray databaseHeader(const QDateTime& created);
+
+private:
+    void writeDatabaseHeader() const;
+
+    QString m_folder;
+    Ini m_database;
+    qint16 m_limit = 300;
+    Clock m_clock;
+};
