@@ -23,7 +23,6 @@ constexpr int ErrorInvalidArgument = 10022;
 constexpr int ErrorNoBufferSpace = 10055;
 constexpr int ErrorConnectionReset = 10054;
 constexpr int ErrorTimedOut = 10060;
-constexpr qint64 ChunkSize = 64 * 1024;
 constexpr qsizetype ProxyAuthPosition = 9;
 constexpr qsizetype NotFoundLastPosition = 18;
 
@@ -294,28 +293,29 @@ void Download_Control::WS_DataArrival()
 {
     if (!m_transferring)
         return;
-    if (m_socket->bytesAvailable() > 0) {
-        appendArrival();
-        return;
+    qint64 available = m_socket->bytesAvailable();
+    if (available == 0) {
+        switch (peekPeerEnd(m_socket->socketDescriptor())) {
+        case PeerEnd::StillOpen:
+            // Read anyway: the socket only reports new bytes once this one was taken.
+            available = 1;
+            break;
+        case PeerEnd::Closed:
+            WS_Close();
+            return;
+        case PeerEnd::Reset:
+            raiseSocketError(ErrorConnectionReset);
+            return;
+        case PeerEnd::TimedOut:
+            raiseSocketError(ErrorTimedOut);
+            return;
+        }
     }
-    switch (peekPeerEnd(m_socket->socketDescriptor())) {
-    case PeerEnd::StillOpen:
-        return;
-    case PeerEnd::Closed:
-        WS_Close();
-        return;
-    case PeerEnd::Reset:
-        raiseSocketError(ErrorConnectionReset);
-        return;
-    case PeerEnd::TimedOut:
-        raiseSocketError(ErrorTimedOut);
-        return;
-    }
+    appendArrival(available);
 }
 
-void Download_Control::appendArrival()
+void Download_Control::appendArrival(qint64 available)
 {
-    const qint64 available = m_socket->bytesAvailable();
     if (m_replyBuffer.size() + available > m_replyLimit) {
         raiseSocketError(ErrorNoBufferSpace);
         return;
@@ -324,6 +324,12 @@ void Download_Control::appendArrival()
     m_replyBuffer.resize(sizeBefore + available);
     const qint64 got = m_socket->read(m_replyBuffer.data() + sizeBefore, available);
     m_replyBuffer.resize(sizeBefore + std::max<qint64>(got, 0));
+    if (got < 0) { // closed between the look and the read
+        WS_Close();
+        return;
+    }
+    if (got == 0)
+        return;
     setStatus(u"Загрузка данных:  %1 Bytes"_s.arg(m_replyBuffer.size()));
     if (markerArrived(sizeBefore))
         completeTransfer();

@@ -77,7 +77,7 @@ Q_SIGNALS:
     void trafficTextChanged(const QString& text);
     // A socket error ended the transfer; the host switches the run off.
     void socketErrorRaised();
-    // The engine's own status line, its link look, and the busy icon's frame.
+    // The engine's own status line, its link look, and the busy icon's frame when it changes.
     void statusTextChanged(const QString& text);
     void statusLinkChanged(bool isLink);
     void animFrameChanged(int frame);
@@ -90,7 +90,7 @@ private:
     void Timer1_Timer();
 
     void connectSocket();
-    void appendArrival();
+    void appendArrival(qint64 available);
     void completeTransfer();
     void raiseSocketError(int number);
     void finishWith(const QByteArray& result);
