@@ -1,0 +1,147 @@
+#include "PictureMaker.h"
+
+#include "GifWriter.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+namespace PictureMaker {
+
+namespace {
+
+constexpr int PaletteSize = 16;
+
+// A small generator of our own, so the pictures never depend on the library's random numbers.
+class Sequence {
+public:
+    explicit Sequence(quint32 seed) : m_state(seed * 2654435761u + 0x9E3779B9u) {}
+
+    quint32 next()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        return m_state;
+    }
+
+    int below(int limit) { return int(next() % quint32(limit)); }
+
+private:
+    quint32 m_state;
+};
+
+struct Disc {
+    int x, y, radius, colour;
+};
+
+// A picture as palette indices: stripes behind a few discs.
+struct Pattern {
+    QList<QRgb> palette;
+    QByteArray indices;
+};
+
+Pattern makePattern(QSize size, quint32 seed)
+{
+    Sequence random(seed);
+    Pattern pattern;
+    for (int i = 0; i < PaletteSize; ++i)
+        pattern.palette.append(qRgb(random.below(256), random.below(256), random.below(256)));
+    QList<Disc> discs;
+    const int discCount = 3 + random.below(5);
+    const int shortSide = qMin(size.width(), size.height());
+    for (int i = 0; i < discCount; ++i)
+        discs.append({random.below(size.width()), random.below(size.height()),
+                      shortSide / 8 + random.below(qMax(1, shortSide / 3)),
+                      4 + random.below(PaletteSize - 4)});
+    const int stripe = 6 + random.below(20);
+    const bool diagonal = random.below(2) == 1;
+
+    pattern.indices.resize(qsizetype(size.width()) * size.height());
+    char* out = pattern.indices.data();
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            int colour = ((diagonal ? x + y : y) / stripe) % 4;
+            for (const Disc& disc : discs) {
+                const int dx = x - disc.x, dy = y - disc.y;
+                if (dx * dx + dy * dy <= disc.radius * disc.radius)
+                    colour = disc.colour;
+            }
+            *out++ = char(colour);
+        }
+    }
+    return pattern;
+}
+
+QImage toImage(const Pattern& pattern, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    const char* in = pattern.indices.constData();
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb colour = pattern.palette[quint8(*in++)];
+            // A soft vertical shade so the photos are not flat.
+            const int shade = 100 - 30 * y / qMax(1, size.height());
+            line[x] = qRgb(qRed(colour) * shade / 100, qGreen(colour) * shade / 100,
+                           qBlue(colour) * shade / 100);
+        }
+    }
+    return image;
+}
+
+QByteArray encodeWithQt(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(85);
+    if (!writer.write(image))
+        qFatal("cannot encode a %s picture: %s", format, qPrintable(writer.errorString()));
+    return bytes;
+}
+
+} // namespace
+
+QByteArray draw(Format format, QSize size, quint32 seed)
+{
+    const Pattern pattern = makePattern(size, seed);
+    switch (format) {
+    case Format::Gif:
+        return GifWriter::encode(size.width(), size.height(), pattern.palette, pattern.indices);
+    case Format::Png:
+        return encodeWithQt(toImage(pattern, size), "png");
+    case Format::Jpeg:
+        return encodeWithQt(toImage(pattern, size), "jpeg");
+    }
+    return {};
+}
+
+QByteArray extension(Format format)
+{
+    switch (format) {
+    case Format::Gif:
+        return ".gif";
+    case Format::Png:
+        return ".png";
+    case Format::Jpeg:
+        return ".jpg";
+    }
+    return {};
+}
+
+QByteArray mimeType(Format format)
+{
+    switch (format) {
+    case Format::Gif:
+        return "image/gif";
+    case Format::Png:
+        return "image/png";
+    case Format::Jpeg:
+        return "image/jpeg";
+    }
+    return {};
+}
+
+} // namespace PictureMaker
