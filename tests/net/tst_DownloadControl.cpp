@@ -83,6 +83,7 @@ private Q_SLOTS:
     void winsockNumbers_data();
     void winsockNumbers();
     void cacheHitWithoutNetwork();
+    void stopWaitingBeforeTheCacheLookup();
 };
 
 void TestDownloadControl::directRequestBytes()
@@ -630,6 +631,25 @@ void TestDownloadControl::cacheHitWithoutNetwork()
     // Without the cache flag the same path goes to the network.
     QCOMPARE(fetch(engine, "/p/1", false), Page);
     QCOMPARE(server.connections(), 2);
+}
+
+void TestDownloadControl::stopWaitingBeforeTheCacheLookup()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.send(Page).close();
+    Download_Control engine;
+    direct(engine, server);
+    engine.setPathCasheFiles(dir.path() + u"/!cashe"_s);
+    engine.ClearCashe();
+    // A stop click already queued is handled before the lookup, and nothing is fetched.
+    QMetaObject::invokeMethod(&engine, &Download_Control::Stopped, Qt::QueuedConnection);
+    QCOMPARE(fetch(engine, "/p/1", true), QByteArray("stop"));
+    QCOMPARE(engine.statusText(), u"Загрузка прервана"_s);
+    QCOMPARE(server.connections(), 0);
+    QCOMPARE(engine.TrafficCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadControl)
