@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class Download_Control;
+class QLabel;
+
+// The engine's small status panel: the busy icon, the caption and the status line, which reads
+// as a link to the maker's page after a socket error.
+class DownloadPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int FrameCount = 6;
+    static constexpr int FrameSize = 32;
+
+    explicit DownloadPanel(QWidget* parent = nullptr);
+
+    // Shows what the engine reports from now on, starting with its present state.
+    void follow(const Download_Control* engine);
+
+    QString statusText() const;
+    bool statusIsLink() const { return m_statusIsLink; }
+    int frame() const { return m_frame; }
+
+    // Busy-icon picture `index`; picture 0 is also the idle image.
+    static QImage Frame(int index);
+
+public Q_SLOTS:
+    void setStatusText(const QString& text);
+    void setStatusLink(bool isLink);
+    void setFrame(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void St_Click();
+
+    QLabel* m_I1;
+    QLabel* m_Label1;
+    QLabel* m_St;
+    bool m_statusIsLink = false;
+    int m_frame = 0;
+};
