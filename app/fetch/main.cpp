@@ -1,0 +1,89 @@
+// zolvane-fetch: the download run without a window.
+#include "app/CrawlDriver.h"
+#include "app/fetch/FetchHost.h"
+#include "app/fetch/FetchOptions.h"
+#include "app/fetch/StopSignals.h"
+#include "net/DownloadControl.h"
+#include "platform/FileSystem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3 };
+
+int runFetch(const FetchOptions& options)
+{
+    QTextStream err(stderr);
+    if (!QDir().mkpath(options.programFolder)) {
+        err << u"cannot make the folder %1"_s.arg(options.programFolder) << Qt::endl;
+        return Failed;
+    }
+
+    Download_Control engine;
+    engine.setPathCasheFiles(options.programFolder + u"/!cashe"_s);
+    FetchHost host(options);
+    CrawlDriver driver(engine, host, options.programFolder);
+    host.attach(driver);
+
+    QString engineStatus;
+    QObject::connect(&engine, &Download_Control::mainStatusChanged, &engine,
+                     [&host](const QString& text) { host.setStat(text); });
+    QObject::connect(&engine, &Download_Control::trafficTextChanged, &engine,
+                     [&host](const QString& text) { host.setTrafficText(text); });
+    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine,
+                     [&engineStatus](const QString& text) { engineStatus = text; });
+    bool networkError = false;
+    QObject::connect(&engine, &Download_Control::socketErrorRaised, &driver, [&] {
+        if (driver.Running()) {
+            networkError = true;
+            err << engineStatus << Qt::endl;
+        }
+        driver.socketError();
+    });
+
+    StopSignals stops;
+    QObject::connect(&stops, &StopSignals::stopRequested, &driver, [&driver] {
+        if (driver.Running())
+            driver.Down_Click();
+    });
+
+    driver.Down_Click();
+
+    QTextStream out(stdout);
+    if (options.quiet)
+        out << host.lastStat() << Qt::endl;
+    const QString album = driver.downloadsFolder() + u"/index.htm"_s;
+    if (FileSystem::FileExists(album))
+        out << u"Альбом: %1"_s.arg(QDir::toNativeSeparators(album)) << Qt::endl;
+
+    if (host.failureShown())
+        return Failed;
+    if (driver.PageIndex() - 1 == driver.PageCount())
+        return Complete;
+    if (stops.received())
+        return Stopped;
+    return networkError ? NetworkError : Stopped;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"zolvane-fetch"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZOLVANE_VERSION));
+
+    const FetchOptions options =
+        FetchOptions::parse(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
+    if (options.exitCode >= 0) {
+        QTextStream(options.exitCode == 0 ? stdout : stderr) << options.message;
+        return options.exitCode;
+    }
+    return runFetch(options);
+}
