@@ -233,7 +233,7 @@ void tst_DemoSiteServer::proxyFormAnswersLikeDirect()
 
 void tst_DemoSiteServer::refusals_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("rule");
     QTest::addColumn<QByteArray>("status");
     QTest::newRow("404 page") << QByteArray("404=page:2") << QByteArray("HTTP/1.0 404 Not Found");
     QTest::newRow("404 picture") << QByteArray("404=picture:2")
@@ -244,12 +244,12 @@ void tst_DemoSiteServer::refusals_data()
 
 void tst_DemoSiteServer::refusals()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, rule);
     QFETCH(QByteArray, status);
     DemoSite site;
-    QVERIFY(site.server().addFault(spec));
+    QVERIFY(site.server().addFault(rule));
     const QByteArray path =
-        spec.contains("picture") ? site.content().picture(2).path : site.content().listingPath(2);
+        rule.contains("picture") ? site.content().picture(2).path : site.content().listingPath(2);
     const Exchange refused = fetch(site.port(), proxyForm(path));
     QVERIFY(refused.closedByServer);
     QCOMPARE(statusLine(refused.reply), status);
@@ -260,14 +260,14 @@ void tst_DemoSiteServer::refusals()
         QCOMPARE(refused.reply.indexOf("404 Not Found"), 9);
     }
     // Other pages are untouched by a fault on one path.
-    if (!spec.endsWith("all"))
+    if (!rule.endsWith("all"))
         QVERIFY(
             fetch(site.port(), site.content().listingPath(1)).reply.startsWith("HTTP/1.0 200 OK"));
 }
 
 void tst_DemoSiteServer::pageWithoutMarker_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("rule");
     QTest::addColumn<bool>("front");
     QTest::newRow("listing") << QByteArray("nomarker=page:3") << false;
     QTest::newRow("front") << QByteArray("nomarker=front") << true;
@@ -275,10 +275,10 @@ void tst_DemoSiteServer::pageWithoutMarker_data()
 
 void tst_DemoSiteServer::pageWithoutMarker()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, rule);
     QFETCH(bool, front);
     DemoSite site;
-    QVERIFY(site.server().addFault(spec));
+    QVERIFY(site.server().addFault(rule));
     const QByteArray path = front ? QByteArray("/") : site.content().listingPath(3);
     const Exchange page = fetch(site.port(), path, front ? "photo/random.html" : "&raquo;&raquo;");
     QVERIFY(page.stoppedAtMarker);
@@ -356,7 +356,7 @@ void tst_DemoSiteServer::drip()
 
 void tst_DemoSiteServer::faultSpecifications_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("rule");
     QTest::addColumn<bool>("valid");
     QTest::newRow("page") << QByteArray("stall=page:3000") << true;
     QTest::newRow("path with escapes") << QByteArray("404=/image/%CB%CF.jpg") << true;
@@ -369,15 +369,15 @@ void tst_DemoSiteServer::faultSpecifications_data()
 
 void tst_DemoSiteServer::faultSpecifications()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, rule);
     QFETCH(bool, valid);
     DemoSite site;
     QString error;
-    QCOMPARE(site.server().addFault(spec, &error), valid);
+    QCOMPARE(site.server().addFault(rule, &error), valid);
     QCOMPARE(error.isEmpty(), valid);
-    if (spec.startsWith("stall"))
+    if (rule.startsWith("stall"))
         QCOMPARE(site.server().faultFor(site.content().listingPath(3000)), Fault::Stall);
-    if (spec.contains('%'))
+    if (rule.contains('%'))
         QCOMPARE(site.server().faultFor("/image/\xCB\xCF.jpg"), Fault::NotFound);
 }
 

@@ -47,20 +47,20 @@ void DemoSiteServer::clearFaults()
     m_faultEverywhere = Fault::None;
 }
 
-bool DemoSiteServer::addFault(QByteArrayView spec, QString* error)
+bool DemoSiteServer::addFault(QByteArrayView rule, QString* error)
 {
     auto fail = [error](const QString& reason) {
         if (error)
             *error = reason;
         return false;
     };
-    const qsizetype equals = spec.indexOf('=');
+    const qsizetype equals = rule.indexOf('=');
     if (equals < 0)
         return fail(u"expected KIND=WHERE"_s);
-    const auto fault = Faults::fromName(spec.first(equals));
+    const auto fault = Faults::fromName(rule.first(equals));
     if (!fault)
         return fail(u"unknown fault kind"_s);
-    const QByteArrayView where = spec.sliced(equals + 1);
+    const QByteArrayView where = rule.sliced(equals + 1);
     auto positionAfter = [&](QByteArrayView prefix) {
         bool ok = false;
         const int position = where.sliced(prefix.size()).toByteArray().toInt(&ok);

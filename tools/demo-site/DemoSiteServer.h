@@ -43,7 +43,7 @@ public:
     void clearFaults();
     // "KIND=WHERE" with WHERE one of "all", "front", "page:K", "picture:K" or a path (percent
     // escapes allowed). False, with a reason, when the text is not understood.
-    bool addFault(QByteArrayView spec, QString* error = nullptr);
+    bool addFault(QByteArrayView rule, QString* error = nullptr);
     Fault faultFor(const QByteArray& path) const;
 
     DemoSiteStats stats() const;

@@ -24,15 +24,15 @@ int intOption(const QCommandLineParser& parser, const QString& name, int minimum
     return value;
 }
 
-void addPictureName(DemoSiteOptions& options, const QString& spec)
+void addPictureName(DemoSiteOptions& options, const QString& rule)
 {
-    const qsizetype equals = spec.indexOf(u'=');
+    const qsizetype equals = rule.indexOf(u'=');
     bool ok = false;
-    const int position = spec.left(equals).toInt(&ok);
+    const int position = rule.left(equals).toInt(&ok);
     if (equals < 0 || !ok || position < 1 || position > SiteContent::ChainLength)
         fail(u"--picture-name wants K=NAME with K a listing page number"_s);
     options.pictureNames.insert(position,
-                                QByteArray::fromPercentEncoding(spec.mid(equals + 1).toLatin1()));
+                                QByteArray::fromPercentEncoding(rule.mid(equals + 1).toLatin1()));
 }
 
 } // namespace
@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
         {u"fault"_s,
          u"Misbehave: KIND=WHERE, KIND one of 404, 407, nomarker, stall, drip, close, reset; "
          "WHERE one of all, front, page:K, picture:K or a path. Repeatable."_s,
-         u"spec"_s},
+         u"rule"_s},
         {u"picture-name"_s,
          u"Name the picture of listing page K (percent escapes for raw bytes). Repeatable."_s,
          u"K=NAME"_s},
@@ -72,14 +72,14 @@ int main(int argc, char* argv[])
     options.tailPauseMs = intOption(parser, u"tail-pause-ms"_s, 0, 10000);
     options.dripBytes = intOption(parser, u"drip-bytes"_s, 1, 1 << 20);
     options.dripPauseMs = intOption(parser, u"drip-pause-ms"_s, 0, 10000);
-    for (const QString& spec : parser.values(u"picture-name"_s))
-        addPictureName(options, spec);
+    for (const QString& rule : parser.values(u"picture-name"_s))
+        addPictureName(options, rule);
 
     DemoSiteServer server(options);
-    for (const QString& spec : parser.values(u"fault"_s)) {
+    for (const QString& rule : parser.values(u"fault"_s)) {
         QString error;
-        if (!server.addFault(spec.toLatin1(), &error))
-            fail(u"--fault %1: %2"_s.arg(spec, error));
+        if (!server.addFault(rule.toLatin1(), &error))
+            fail(u"--fault %1: %2"_s.arg(rule, error));
     }
     if (!parser.isSet(u"quiet"_s)) {
         QObject::connect(&server, &DemoSiteServer::logLine, &server, [](const QString& line) {
