@@ -43,6 +43,7 @@ private Q_SLOTS:
     void argumentArrivesUnchanged();
     void callerDoesNotWait();
     void missingBrowserFails();
+    void listedBrowsersAreTriedInTurn();
 
 private:
     QByteArray m_savedBrowser;
@@ -106,6 +107,24 @@ void TestBrowserStart::missingBrowserFails()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     qputenv("BROWSER", dir.filePath(u"no-such-browser"_s).toUtf8());
+    QVERIFY_THROWS_EXCEPTION(OperationError, BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
+}
+
+void TestBrowserStart::listedBrowsersAreTriedInTurn()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString missing = dir.filePath(u"no-such-browser"_s);
+    const QString browser = writeBrowser(dir, u"second"_s, 0);
+    qputenv("BROWSER", (missing + u':' + browser).toUtf8());
+
+    BrowserStart::StartBrowser(u"http://zolvane.com/"_s);
+
+    const QString record = dir.filePath(u"second.record"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
+    QCOMPARE(TestSupport::readAll(record), QByteArray("1\nhttp://zolvane.com/"));
+
+    qputenv("BROWSER", (missing + u':' + missing + u'2').toUtf8());
     QVERIFY_THROWS_EXCEPTION(OperationError, BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
 }
 
