@@ -1,5 +1,6 @@
 #include "app/CrawlDriver.h"
 
+#include "album/AlbumWriter.h"
 #include "app/CrawlHost.h"
 #include "app/PictureName.h"
 #include "net/Transfer.h"
@@ -97,13 +98,13 @@ void writePicture(const QString& target, const QByteArray& data)
 CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, QString programFolder,
                          QObject* parent)
     : QObject(parent), m_transfer(transfer), m_host(host),
-      m_programFolder(std::move(programFolder)), m_pagePaths(MaxPages + 1),
-      m_imageNames(MaxPages + 1)
+      m_programFolder(std::move(programFolder)), m_albumWriter(&AlbumWriter::write),
+      m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1)
 {}
 
 CrawlDriver::~CrawlDriver() = default;
 
-void CrawlDriver::setAlbumWriter(AlbumWriter writer)
+void CrawlDriver::setAlbumWriter(AlbumFunction writer)
 {
     m_albumWriter = std::move(writer);
 }

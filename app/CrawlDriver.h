@@ -22,16 +22,16 @@ public:
 
     // Writes the album for `count` complete pages from slots 1..count; throws OperationError when a
     // step fails.
-    using AlbumWriter = std::function<void(const QString& programFolder, int count,
-                                           const QList<QByteArray>& pagePaths,
-                                           const QList<QByteArray>& imageNames)>;
+    using AlbumFunction = std::function<void(const QString& programFolder, int count,
+                                             const QList<QByteArray>& pagePaths,
+                                             const QList<QByteArray>& imageNames)>;
 
     CrawlDriver(Transfer& transfer, CrawlHost& host, QString programFolder,
                 QObject* parent = nullptr);
     ~CrawlDriver() override;
 
     // The album writer called at the end of every run (the program's own by default).
-    void setAlbumWriter(AlbumWriter writer);
+    void setAlbumWriter(AlbumFunction writer);
 
     bool Running() const { return m_running; }
     qint16 PageCount() const { return m_pageCount; }
@@ -70,7 +70,7 @@ private:
     Transfer& m_transfer;
     CrawlHost& m_host;
     const QString m_programFolder;
-    AlbumWriter m_albumWriter;
+    AlbumFunction m_albumWriter;
 
     qint16 m_pageCount = 10;
     qint16 m_pageIndex = 0;
