@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// The fonts and furniture the program's windows share.
+namespace WindowLook {
+
+// Faces asked for by name, with similar installed faces as fallbacks.
+QFont msSansSerif(bool bold = false, bool underline = false);
+QFont verdana(qreal pointSize, bool bold);
+QFont courierNew(qreal pointSize, bool bold);
+
+// The stretched gradient behind everything else; named "BG", sized to the client area.
+QLabel* addBackground(QWidget& window);
+
+// A transparent label at a position in twips. Without a size it takes the size of its text.
+QLabel* addLabel(QWidget& window, const QString& name, const QString& text, const QFont& font,
+                 int left, int top, int width = 0, int height = 0);
+
+// Fixed client size, centred on the screen the window opens on.
+void fixClientSize(QWidget& window, int widthTwips, int heightTwips);
+void centreOnScreen(QWidget& window);
+
+} // namespace WindowLook
