@@ -2,6 +2,9 @@
 
 #include "dialogs/Twips.h"
 #include "resources/Artwork.h"
+#include "widgets/AmbientProperties.h"
+#include "widgets/PropertyBag.h"
+#include "widgets/TamskXpButton.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -80,6 +83,23 @@ QLabel* addLabel(QWidget& window, const QString& name, const QString& text, cons
         label->adjustSize();
     }
     return label;
+}
+
+TamskXpButton* addButton(QWidget& window, const ButtonDesign& design)
+{
+    auto* button = new TamskXpButton(&window);
+    button->setObjectName(design.name);
+    button->setGeometry(Twips::toPixels(design.left, design.top, design.width, design.height));
+
+    const AmbientProperties ambient{window.font(), SystemColors::WindowText, design.name};
+    PropertyBag bag;
+    bag.WriteProperty(u"Caption"_s, design.caption);
+    bag.WriteProperty(u"Font"_s, msSansSerif());
+    bag.WriteProperty(u"ForeColor"_s, design.foreColor);
+    bag.WriteProperty(u"ForeHover"_s, design.foreHover);
+    bag.WriteProperty(u"Enabled"_s, design.enabled);
+    button->ReadProperties(bag, ambient);
+    return button;
 }
 
 void fixClientSize(QWidget& window, int widthTwips, int heightTwips)

@@ -1,0 +1,100 @@
+#include "dialogs/About.h"
+
+#include "dialogs/LinkLabel.h"
+#include "dialogs/ShapeOutline.h"
+#include "dialogs/Twips.h"
+#include "dialogs/WindowLook.h"
+#include "platform/BrowserStart.h"
+#include "platform/Constants.h"
+#include "platform/OperationError.h"
+#include "resources/Artwork.h"
+#include "widgets/SystemColors.h"
+#include "widgets/TamskXpButton.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString makerPage()
+{
+    return QString::fromLatin1(Constants::MakerPage.data(), Constants::MakerPage.size());
+}
+
+} // namespace
+
+About::About(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(u"About"_s);
+    setWindowTitle(u"About"_s);
+    setWindowIcon(Artwork::windowIcon());
+    setFont(WindowLook::msSansSerif());
+    WindowLook::fixClientSize(*this, 3120, 3705);
+
+    QLabel* title = WindowLook::addLabel(*this, u"Label4"_s, u"Zolvane VerezOzavidozoz"_s,
+                                         WindowLook::verdana(9, true), 105, 120, 2925, 210);
+    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    auto* logo = new QLabel(this);
+    logo->setObjectName(u"Image1"_s);
+    logo->setPixmap(QPixmap::fromImage(Artwork::logo()));
+    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    logo->setGeometry(Twips::toPixels(60, 480, 3015, 1080));
+
+    WindowLook::addLabel(*this, u"Label2"_s, u"V 1.1"_s, WindowLook::courierNew(12, true), 2280,
+                         1260);
+
+    auto* frame = new ShapeOutline(Qt::white, this);
+    frame->setObjectName(u"Shape1"_s);
+    frame->setGeometry(Twips::toPixels(60, 1680, 3015, 615));
+
+    WindowLook::addLabel(*this, u"Label1"_s, u"Сайт аффтара"_s, WindowLook::msSansSerif(true), 960,
+                         1740);
+
+    auto* link = new LinkLabel(makerPage(), this);
+    link->setObjectName(u"Label6"_s);
+    link->setFont(WindowLook::msSansSerif(true, true));
+    QPalette palette = link->palette();
+    palette.setColor(QPalette::WindowText, SystemColors::toColor(0x00C00000));
+    link->setPalette(palette);
+    link->setCursor(Artwork::handCursor());
+    link->setToolTip(u"Посетить сайт программы"_s);
+    link->move(Twips::toPixels(360), Twips::toPixels(1980));
+    link->adjustSize();
+    connect(link, &LinkLabel::Click, this, &About::Label6_Click);
+
+    auto* line = new ShapeOutline(Qt::white, this);
+    line->setObjectName(u"Line1"_s);
+    line->setGeometry(Twips::toPixels(120), Twips::toPixels(3060), Twips::toPixels(2940 - 120), 1);
+
+    m_OK = WindowLook::addButton(*this, {u"OK"_s, u"Жжош сцуко!"_s, 720, 3240, 1635, 375,
+                                         SystemColors::WindowText, SystemColors::WindowText});
+    connect(m_OK, &TamskXpButton::Click, this, &About::OK_Click);
+    m_OK->setFocus();
+
+    Form_Load();
+    WindowLook::centreOnScreen(*this);
+}
+
+void About::Form_Load()
+{
+    WindowLook::addBackground(*this);
+}
+
+void About::OK_Click()
+{
+    accept();
+}
+
+void About::Label6_Click()
+{
+    try {
+        BrowserStart::StartBrowser(makerPage());
+    } catch (const OperationError&) {
+        // This window has no place for a message; the link simply does nothing.
+    }
+}
