@@ -23,6 +23,23 @@ QString makerPage()
     return QString::fromLatin1(Constants::MakerPage.data(), Constants::MakerPage.size());
 }
 
+// A long address is drawn narrower rather than cut off at the window's edge.
+void fitWidth(QLabel& label, int available)
+{
+    label.adjustSize();
+    if (label.width() <= available)
+        return;
+    QFont narrower = label.font();
+    narrower.setStretch(qMax(50, available * 100 / label.width()));
+    label.setFont(narrower);
+    label.adjustSize();
+    while (label.width() > available && narrower.stretch() > 50) {
+        narrower.setStretch(narrower.stretch() - 2);
+        label.setFont(narrower);
+        label.adjustSize();
+    }
+}
+
 } // namespace
 
 About::About(QWidget* parent)
@@ -64,7 +81,7 @@ About::About(QWidget* parent)
     link->setCursor(Artwork::handCursor());
     link->setToolTip(u"Посетить сайт программы"_s);
     link->move(Twips::toPixels(360), Twips::toPixels(1980));
-    link->adjustSize();
+    fitWidth(*link, width() - link->x() - Twips::toPixels(60));
     connect(link, &LinkLabel::Click, this, &About::Label6_Click);
 
     auto* line = new ShapeOutline(Qt::white, this);

@@ -96,25 +96,26 @@ QIcon windowIcon()
 
 QImage logo()
 {
+    // A light plate, so that the version printed over its lower right corner stays readable.
     QImage image = transparentImage(201, 72);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient ground(0, 0, 0, 72);
-    ground.setColorAt(0, QColor(0xB0, 0x10, 0x10));
-    ground.setColorAt(1, QColor(0x60, 0x00, 0x00));
-    p.setPen(QPen(QColor(0x30, 0x00, 0x00), 2));
+    ground.setColorAt(0, QColor(0xFF, 0xFF, 0xF4));
+    ground.setColorAt(1, QColor(0xF0, 0xE4, 0xC8));
+    p.setPen(QPen(QColor(0x90, 0x10, 0x10), 2));
     p.setBrush(ground);
     p.drawRoundedRect(QRectF(1, 1, 199, 70), 10, 10);
 
     p.setFont(logoFont(34, true));
-    p.setPen(QColor(0x40, 0x00, 0x00));
-    p.drawText(QRect(10, 4, 190, 48), Qt::AlignLeft | Qt::AlignVCenter, u"Zolvane"_s);
-    p.setPen(Qt::white);
-    p.drawText(QRect(8, 2, 190, 48), Qt::AlignLeft | Qt::AlignVCenter, u"Zolvane"_s);
+    p.setPen(QColor(0xE0, 0xC0, 0xA0));
+    p.drawText(QRect(12, 2, 150, 46), Qt::AlignLeft | Qt::AlignVCenter, u"Zolvane"_s);
+    p.setPen(QColor(0xB0, 0x10, 0x10));
+    p.drawText(QRect(10, 0, 150, 46), Qt::AlignLeft | Qt::AlignVCenter, u"Zolvane"_s);
 
     p.setFont(logoFont(13, false));
-    p.setPen(QColor(0xFF, 0xE0, 0x80));
-    p.drawText(QRect(10, 48, 181, 20), Qt::AlignRight | Qt::AlignVCenter, u".com"_s);
+    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.drawText(QRect(10, 44, 130, 20), Qt::AlignLeft | Qt::AlignVCenter, u"забавное.com"_s);
     return image;
 }
 

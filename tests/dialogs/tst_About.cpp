@@ -121,6 +121,9 @@ void tst_About::link()
     QCOMPARE(link->toolTip(), u"Посетить сайт программы"_s);
     QCOMPARE(link->cursor().hotSpot(), QPoint(5, 0));
     QCOMPARE(link->cursor().pixmap().size(), QSize(32, 32));
+    // The whole address shows inside the window.
+    QVERIFY(link->geometry().right() < about.width());
+    QCOMPARE(link->text(), QString::fromLatin1(Constants::MakerPage));
 }
 
 void tst_About::linkClicksStartTheBrowserEachTime()
