@@ -1,0 +1,89 @@
+// Saves PNG pictures of the program's windows: the Main window idle and in the middle of a run
+// against the demo site, the cache dialog, About and the first-run window.
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/First.h"
+#include "dialogs/Options.h"
+#include "net/DownloadControl.h"
+#include "settings/Ini.h"
+#include "support/DemoSite.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool save(QWidget& window, const QString& folder, const QString& name)
+{
+    window.show();
+    QCoreApplication::processEvents();
+    const QString path = folder + u'/' + name;
+    const bool saved = window.grab().save(path);
+    std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+void writeSettings(const QString& folder, const QByteArray& port)
+{
+    QFile file(folder + u"/options.ini"_s);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("[Main]\r\nDownloadImages=5\r\nUseProxy=True\r\nProxyName=127.0.0.1\r\n"
+                   "ProxyPort=" +
+                   port + "\r\nCasheSize=300\r\n");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"screenshots"_s;
+    QDir().mkpath(out);
+    QTemporaryDir programFolder;
+    bool ok = true;
+
+    {
+        First first;
+        ok &= save(first, out, u"first.png"_s);
+    }
+    {
+        About about;
+        ok &= save(about, out, u"about.png"_s);
+    }
+
+    DemoSite site;
+    site.server().addFault("stall=picture:3");
+    writeSettings(programFolder.path(), site.portText());
+    {
+        Download_Control engine;
+        engine.setPathCasheFiles(programFolder.path() + u"/!cashe"_s);
+        Ini ini;
+        ini.setFileName(programFolder.path() + u"/options.ini"_s);
+        qint16 limit = 300;
+        Options options(engine, ini, limit);
+        ok &= save(options, out, u"options.png"_s);
+    }
+
+    Main window(programFolder.path());
+    ok &= save(window, out, u"main-idle.png"_s);
+
+    // In the middle of a run: two pictures saved, the third one on its way.
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (site.stats().pictureRequests < 3)
+            return;
+        poll.stop();
+        ok &= save(window, out, u"main-running.png"_s);
+        window.close();
+    });
+    poll.start();
+    window.driver().Down_Click();
+    return ok ? 0 : 1;
+}
