@@ -138,11 +138,18 @@ void Main::buildButtons()
 void Main::setTabOrder()
 {
     // Tab indices Down 0, RImage 1, DC 9, AboutB 10, ProxyP 11, ProxyA 12, OpenAlboom 16,
-    // Exit 17, UseProxy 18, cashe 19: the port box comes before the address box.
+    // Exit 17, UseProxy 18, cashe 19: the port box comes before the address box. Controls that
+    // take no keyboard focus stay out of the chain.
     const QList<QWidget*> chain = {m_Down,       m_RImage, m_AboutB,   m_ProxyP, m_ProxyA,
                                    m_OpenAlboom, m_Exit,   m_UseProxy, m_cashe};
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    QWidget* previous = nullptr;
+    for (QWidget* control : chain) {
+        if (control->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void Main::Form_Load()
