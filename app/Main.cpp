@@ -8,6 +8,7 @@
 #include "dialogs/SpinArrows.h"
 #include "dialogs/Twips.h"
 #include "dialogs/WindowLook.h"
+#include "net/DownloadPanel.h"
 #include "platform/BrowserStart.h"
 #include "platform/Cp1251.h"
 #include "platform/FileSystem.h"
@@ -68,6 +69,10 @@ void Main::buildControls()
     m_RImage = new RImage(this);
     m_RImage->setObjectName(u"RImage"_s);
     m_RImage->setGeometry(Twips::toPixels(60, 60, 3495, 2625));
+
+    m_DC = new DownloadPanel(this);
+    m_DC->setObjectName(u"DC"_s);
+    m_DC->setGeometry(Twips::toPixels(60, 2700, 3495, 585));
 
     m_stat = WindowLook::addLabel(*this, u"stat"_s, u"Гатоф"_s, font(), 60, 3300, 3525, 255);
     m_TR = WindowLook::addLabel(*this, u"TR"_s, u"Трафек: 0 Кб"_s, font(), 3660, 3300, 1815, 255);
@@ -140,8 +145,8 @@ void Main::setTabOrder()
     // Tab indices Down 0, RImage 1, DC 9, AboutB 10, ProxyP 11, ProxyA 12, OpenAlboom 16,
     // Exit 17, UseProxy 18, cashe 19: the port box comes before the address box. Controls that
     // take no keyboard focus stay out of the chain.
-    const QList<QWidget*> chain = {m_Down,       m_RImage, m_AboutB,   m_ProxyP, m_ProxyA,
-                                   m_OpenAlboom, m_Exit,   m_UseProxy, m_cashe};
+    const QList<QWidget*> chain = {m_Down,   m_RImage,     m_DC,   m_AboutB,   m_ProxyP,
+                                   m_ProxyA, m_OpenAlboom, m_Exit, m_UseProxy, m_cashe};
     QWidget* previous = nullptr;
     for (QWidget* control : chain) {
         if (control->focusPolicy() == Qt::NoFocus)
@@ -287,6 +292,7 @@ void Main::Exit_Click()
 void Main::connectEngine()
 {
     m_engine.setPathCasheFiles(path(u"/!cashe"_s));
+    m_DC->follow(&m_engine);
     connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
     connect(&m_engine, &Download_Control::trafficTextChanged, m_TR, &QLabel::setText);
     connect(&m_engine, &Download_Control::socketErrorRaised, &m_driver, &CrawlDriver::socketError);

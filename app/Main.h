@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class Check;
+class DownloadPanel;
 class QLabel;
 class QLineEdit;
 class RImage;
@@ -93,6 +94,7 @@ private:
 
     QLabel* m_BG = nullptr;
     RImage* m_RImage = nullptr;
+    DownloadPanel* m_DC = nullptr;
     QLabel* m_stat = nullptr;
     QLabel* m_TR = nullptr;
     TamskXpButton* m_Down = nullptr;

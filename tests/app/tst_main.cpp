@@ -306,6 +306,7 @@ void tst_main::layout_data()
     QTest::addColumn<bool>("on");
     QTest::newRow("BG") << u"BG"_s << QRect(0, 0, 371, 239) << QString() << true;
     QTest::newRow("RImage") << u"RImage"_s << QRect(4, 4, 233, 175) << QString() << true;
+    QTest::newRow("DC") << u"DC"_s << QRect(4, 180, 233, 39) << QString() << true;
     QTest::newRow("stat") << u"stat"_s << QRect(4, 220, 235, 17) << u"Гатоф"_s << true;
     QTest::newRow("TR") << u"TR"_s << QRect(244, 220, 121, 17) << u"Трафек: 0 Кб"_s << true;
     QTest::newRow("Down") << u"Down"_s << QRect(244, 8, 121, 25) << u"Качать"_s << true;
