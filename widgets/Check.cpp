@@ -1,5 +1,6 @@
 #include "widgets/Check.h"
 
+#include "widgets/EventCodes.h"
 #include "widgets/SystemColors.h"
 
 #include <QApplication>
@@ -14,18 +15,6 @@ namespace {
 
 constexpr int SidePixels = Check::SizeTwips / 15;
 constexpr float TwipsPerPixel = 15.0f;
-
-qint16 shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    qint16 code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
 
 Picture restingPicture(bool value, bool enabled)
 {
@@ -97,7 +86,7 @@ void Check::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !m_acceptsInput)
         return;
     const QPointF pos = event->position();
-    Q_EMIT MouseDown(1, shiftCode(event->modifiers()), float(pos.x()) * TwipsPerPixel,
+    Q_EMIT MouseDown(1, EventCodes::shift(event->modifiers()), float(pos.x()) * TwipsPerPixel,
                      float(pos.y()) * TwipsPerPixel);
     m_poll.stop();
     if (m_value) {

@@ -1,6 +1,7 @@
 #include "widgets/TamskXpButton.h"
 
 #include "platform/Cp1251.h"
+#include "widgets/EventCodes.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -74,44 +75,6 @@ constexpr Gradient PressedGradient{{239, 238, 231}, {-1, -1, -1}, 218};
 constexpr Gradient FocusSideGradient{{186, 211, 246}, {-4, -3, -1}, 228};
 constexpr Gradient HoverOuterGradient{{254, 223, 154}, {-1, -3, -7}, 49};
 constexpr Gradient HoverInnerGradient{{252, 210, 121}, {-1, -4, -8}, 57};
-
-qint16 buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-qint16 buttonsCode(Qt::MouseButtons buttons)
-{
-    qint16 code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
-    return code;
-}
-
-qint16 shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    qint16 code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
 
 // The Windows virtual-key code of a key, as the key events report it.
 qint16 virtualKeyCode(const QKeyEvent* event)
@@ -504,14 +467,14 @@ void TamskXpButton::mousePressEvent(QMouseEvent* event)
 {
     m_clickPending = true;
     const QPointF pos = event->position();
-    handleMouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), float(pos.x()),
-                    float(pos.y()));
+    handleMouseDown(EventCodes::button(event->button()), EventCodes::shift(event->modifiers()),
+                    float(pos.x()), float(pos.y()));
 }
 
 void TamskXpButton::mouseMoveEvent(QMouseEvent* event)
 {
-    const qint16 button = buttonsCode(event->buttons());
-    const qint16 shift = shiftCode(event->modifiers());
+    const qint16 button = EventCodes::buttons(event->buttons());
+    const qint16 shift = EventCodes::shift(event->modifiers());
     const float x = float(event->position().x());
     const float y = float(event->position().y());
     if (button >= 2) {
@@ -550,8 +513,8 @@ void TamskXpButton::mouseReleaseEvent(QMouseEvent* event)
     const QPointF pos = event->position();
     Repaint(0);
     update();
-    Q_EMIT MouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), float(pos.x()),
-                   float(pos.y()));
+    Q_EMIT MouseUp(EventCodes::button(event->button()), EventCodes::shift(event->modifiers()),
+                   float(pos.x()), float(pos.y()));
     // A press and a release over the button make a click; the release ending a double-click
     // does not.
     const bool clicked =
@@ -602,7 +565,7 @@ bool TamskXpButton::IsCursorOver() const
 void TamskXpButton::keyPressEvent(QKeyEvent* event)
 {
     const qint16 keyCode = virtualKeyCode(event);
-    const qint16 shift = shiftCode(event->modifiers());
+    const qint16 shift = EventCodes::shift(event->modifiers());
     m_state.LastKeyCode = keyCode;
     if (keyCode == 32 || keyCode == 13)
         Repaint(1);
@@ -627,7 +590,7 @@ void TamskXpButton::keyReleaseEvent(QKeyEvent* event)
         update();
         Q_EMIT Click();
     }
-    Q_EMIT KeyUp(keyCode, shiftCode(event->modifiers()));
+    Q_EMIT KeyUp(keyCode, EventCodes::shift(event->modifiers()));
 }
 
 // Like a Tab keystroke sent to the window: it arrives after the current key event is handled.
