@@ -1,6 +1,5 @@
 #include "app/Main.h"
 
-#include "album/AlbumWriter.h"
 #include "dialogs/About.h"
 #include "dialogs/First.h"
 #include "dialogs/ModalHook.h"
@@ -293,7 +292,6 @@ void Main::Exit_Click()
 void Main::connectEngine()
 {
     m_engine.setPathCasheFiles(path(u"/!cashe"_s));
-    m_driver.setAlbumWriter(&AlbumWriter::write);
     m_DC->follow(&m_engine);
     connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
     connect(&m_engine, &Download_Control::trafficTextChanged, m_TR, &QLabel::setText);
