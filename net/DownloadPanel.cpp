@@ -67,7 +67,11 @@ const std::array<QImage, DownloadPanel::FrameCount>& frames()
 
 QFont panelFont()
 {
-    QFont font(u"MS Sans Serif"_s);
+    // The first of these that is installed; Liberation Sans has the metrics of the usual Windows one.
+    QFont font;
+    font.setFamilies({u"MS Sans Serif"_s, u"Microsoft Sans Serif"_s, u"Tahoma"_s, u"Arial"_s,
+                      u"Liberation Sans"_s, u"DejaVu Sans"_s});
+    font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
 }
