@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "app/MainWindow.h"
 
 #include <QApplication>
 

@@ -1,15 +1,15 @@
 #include "dialogs/About.h"
 
-#include "dialogs/LinkLabel.h"
-#include "dialogs/ShapeOutline.h"
-#include "dialogs/Twips.h"
-#include "dialogs/WindowLook.h"
 #include "platform/BrowserStart.h"
 #include "platform/Constants.h"
 #include "platform/OperationError.h"
 #include "resources/Artwork.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/ShapeOutline.h"
 #include "widgets/SystemColors.h"
 #include "widgets/TamskXpButton.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowLook.h"
 
 #include <QLabel>
 #include <QPixmap>

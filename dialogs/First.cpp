@@ -1,10 +1,10 @@
 #include "dialogs/First.h"
 
-#include "dialogs/Twips.h"
-#include "dialogs/WindowLook.h"
 #include "resources/Artwork.h"
 #include "widgets/SystemColors.h"
 #include "widgets/TamskXpButton.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowLook.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,14 +1,14 @@
 #include "dialogs/Options.h"
 
-#include "dialogs/ShapeOutline.h"
-#include "dialogs/SpinArrows.h"
-#include "dialogs/Twips.h"
-#include "dialogs/WindowLook.h"
 #include "net/DownloadControl.h"
 #include "platform/OperationError.h"
 #include "settings/Ini.h"
+#include "widgets/ShapeOutline.h"
+#include "widgets/SpinArrows.h"
 #include "widgets/SystemColors.h"
 #include "widgets/TamskXpButton.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowLook.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/CheckPictures.h"
+#include "resources/CheckPictures.h"
 #include "widgets/PropertyBag.h"
 
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "app/fetch/FetchHost.h"
 
-#include "app/CrawlDriver.h"
+#include "app/crawl/CrawlDriver.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CrawlHost.h"
+#include "app/crawl/CrawlHost.h"
 #include "app/fetch/FetchOptions.h"
 
 #include <QTextStream>

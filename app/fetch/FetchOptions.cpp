@@ -1,6 +1,6 @@
 #include "app/fetch/FetchOptions.h"
 
-#include "app/CrawlDriver.h"
+#include "app/crawl/CrawlDriver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

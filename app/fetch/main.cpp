@@ -1,5 +1,5 @@
 // zolvane-fetch: the download run without a window.
-#include "app/CrawlDriver.h"
+#include "app/crawl/CrawlDriver.h"
 #include "app/fetch/FetchHost.h"
 #include "app/fetch/FetchOptions.h"
 #include "app/fetch/StopSignals.h"

@@ -8,7 +8,7 @@
 using namespace Qt::StringLiterals;
 using TestSupport::readAll;
 
-class tst_Decorations : public QObject {
+class TestDecorations : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -16,7 +16,7 @@ private Q_SLOTS:
     void images();
 };
 
-void tst_Decorations::images_data()
+void TestDecorations::images_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("drawn");
@@ -26,7 +26,7 @@ void tst_Decorations::images_data()
     QTest::newRow("head.gif") << u"head.gif"_s << Decorations::head() << QSize(201, 72);
 }
 
-void tst_Decorations::images()
+void TestDecorations::images()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, drawn);
@@ -46,5 +46,5 @@ void tst_Decorations::images()
     QCOMPARE(readAll(QStringLiteral(ZOLVANE_BIN_DIR "/data/") + name), committed);
 }
 
-QTEST_MAIN(tst_Decorations)
+QTEST_MAIN(TestDecorations)
 #include "tst_Decorations.moc"

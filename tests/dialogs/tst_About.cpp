@@ -1,8 +1,8 @@
 #include "dialogs/About.h"
-#include "dialogs/ModalHook.h"
 #include "platform/Constants.h"
 #include "resources/Artwork.h"
 #include "support/TestSupport.h"
+#include "widgets/ModalHook.h"
 #include "widgets/TamskXpButton.h"
 
 #include <QFile>
@@ -12,7 +12,7 @@
 
 using namespace Qt::StringLiterals;
 
-class tst_About : public QObject {
+class TestAbout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
@@ -34,19 +34,19 @@ private:
     QByteArray m_savedBrowser;
 };
 
-void tst_About::init()
+void TestAbout::init()
 {
     m_savedBrowser = qgetenv("BROWSER");
 }
 
-void tst_About::cleanup()
+void TestAbout::cleanup()
 {
     ModalHook::setOnShown({});
     qputenv("BROWSER", m_savedBrowser);
 }
 
 // A stand-in browser in a folder whose name holds a blank: it records each argument it gets.
-void tst_About::useRecordingBrowser()
+void TestAbout::useRecordingBrowser()
 {
     QVERIFY(QDir(m_dir.path()).mkpath(u"Program Files/Browser"_s));
     const QString script = m_dir.filePath(u"Program Files/Browser/browse"_s);
@@ -56,7 +56,7 @@ void tst_About::useRecordingBrowser()
     qputenv("BROWSER", script.toUtf8());
 }
 
-void tst_About::window()
+void TestAbout::window()
 {
     About about;
     QCOMPARE(about.windowTitle(), u"About"_s);
@@ -73,7 +73,7 @@ void tst_About::window()
     QCOMPARE(ok->geometry(), QRect(48, 216, 109, 25));
 }
 
-void tst_About::labels_data()
+void TestAbout::labels_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
@@ -86,7 +86,7 @@ void tst_About::labels_data()
                             << QPoint(24, 132) << true;
 }
 
-void tst_About::labels()
+void TestAbout::labels()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
@@ -100,7 +100,7 @@ void tst_About::labels()
     QCOMPARE(label->font().bold(), bold);
 }
 
-void tst_About::logo()
+void TestAbout::logo()
 {
     About about;
     const auto* image = about.findChild<QLabel*>(u"Image1"_s);
@@ -112,7 +112,7 @@ void tst_About::logo()
     QVERIFY(about.children().indexOf(version) > about.children().indexOf(image));
 }
 
-void tst_About::link()
+void TestAbout::link()
 {
     About about;
     const auto* link = about.findChild<QLabel*>(u"Label6"_s);
@@ -126,7 +126,7 @@ void tst_About::link()
     QCOMPARE(link->text(), QString::fromLatin1(Constants::MakerPage));
 }
 
-void tst_About::linkClicksStartTheBrowserEachTime()
+void TestAbout::linkClicksStartTheBrowserEachTime()
 {
     useRecordingBrowser();
     About about;
@@ -141,7 +141,7 @@ void tst_About::linkClicksStartTheBrowserEachTime()
     QVERIFY(about.isVisible());
 }
 
-void tst_About::linkWithoutBrowserStaysQuiet()
+void TestAbout::linkWithoutBrowserStaysQuiet()
 {
     qputenv("BROWSER", m_dir.filePath(u"no such browser"_s).toUtf8());
     About about;
@@ -151,7 +151,7 @@ void tst_About::linkWithoutBrowserStaysQuiet()
     QVERIFY(about.isVisible());
 }
 
-void tst_About::okClickCloses()
+void TestAbout::okClickCloses()
 {
     ModalHook::setOnShown([](QDialog& dialog) {
         auto* ok = dialog.findChild<TamskXpButton*>(u"OK"_s);
@@ -162,5 +162,5 @@ void tst_About::okClickCloses()
     QVERIFY(!about.isVisible());
 }
 
-QTEST_MAIN(tst_About)
+QTEST_MAIN(TestAbout)
 #include "tst_About.moc"

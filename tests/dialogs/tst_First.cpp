@@ -1,5 +1,5 @@
 #include "dialogs/First.h"
-#include "dialogs/ModalHook.h"
+#include "widgets/ModalHook.h"
 #include "widgets/TamskXpButton.h"
 
 #include <QLabel>
@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-class tst_First : public QObject {
+class TestFirst : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void cleanup() { ModalHook::setOnShown({}); }
@@ -19,7 +19,7 @@ private Q_SLOTS:
     void closeBoxCloses();
 };
 
-void tst_First::window()
+void TestFirst::window()
 {
     First first;
     QCOMPARE(first.windowTitle(), u"Первыйнах!"_s);
@@ -40,7 +40,7 @@ void tst_First::window()
     QVERIFY(ok->Enabled());
 }
 
-void tst_First::labels_data()
+void TestFirst::labels_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
@@ -55,7 +55,7 @@ void tst_First::labels_data()
         << QPoint(60, 40) << true;
 }
 
-void tst_First::labels()
+void TestFirst::labels()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
@@ -70,7 +70,7 @@ void tst_First::labels()
     QVERIFY(!label->autoFillBackground());
 }
 
-void tst_First::pictogram()
+void TestFirst::pictogram()
 {
     First first;
     const auto* image = first.findChild<QLabel*>(u"Image1"_s);
@@ -83,7 +83,7 @@ void tst_First::pictogram()
     QVERIFY(text->alignment() & Qt::AlignHCenter);
 }
 
-void tst_First::okClickCloses()
+void TestFirst::okClickCloses()
 {
     QString shown;
     ModalHook::setOnShown([&](QDialog& dialog) {
@@ -97,7 +97,7 @@ void tst_First::okClickCloses()
     QVERIFY(!first.isVisible());
 }
 
-void tst_First::closeBoxCloses()
+void TestFirst::closeBoxCloses()
 {
     ModalHook::setOnShown([](QDialog& dialog) { dialog.close(); });
     First first;
@@ -105,5 +105,5 @@ void tst_First::closeBoxCloses()
     QVERIFY(!first.isVisible());
 }
 
-QTEST_MAIN(tst_First)
+QTEST_MAIN(TestFirst)
 #include "tst_First.moc"

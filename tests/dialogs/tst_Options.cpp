@@ -1,9 +1,9 @@
-#include "dialogs/ModalHook.h"
 #include "dialogs/Options.h"
-#include "dialogs/SpinArrows.h"
 #include "net/DownloadControl.h"
 #include "settings/Ini.h"
 #include "support/TestSupport.h"
+#include "widgets/ModalHook.h"
+#include "widgets/SpinArrows.h"
 #include "widgets/TamskXpButton.h"
 
 #include <QLabel>
@@ -40,7 +40,7 @@ QString text(QDialog& dialog, const QString& label)
 
 } // namespace
 
-class tst_Options : public QObject {
+class TestOptions : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
@@ -72,7 +72,7 @@ private:
     qint16 m_limit = 300;
 };
 
-void tst_Options::init()
+void TestOptions::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_engine = std::make_unique<Download_Control>();
@@ -82,14 +82,14 @@ void tst_Options::init()
     m_limit = 300;
 }
 
-void tst_Options::cleanup()
+void TestOptions::cleanup()
 {
     ModalHook::setOnShown({});
     m_engine.reset();
     m_dir.reset();
 }
 
-int tst_Options::run(const std::function<void(QDialog&)>& answer)
+int TestOptions::run(const std::function<void(QDialog&)>& answer)
 {
     bool shown = false;
     ModalHook::setOnShown([&](QDialog& dialog) {
@@ -105,7 +105,7 @@ int tst_Options::run(const std::function<void(QDialog&)>& answer)
     return result;
 }
 
-void tst_Options::storeEntries(int count)
+void TestOptions::storeEntries(int count)
 {
     for (int i = 1; i <= count; ++i)
         m_engine->cache().store("/photo/page" + QByteArray::number(i) + ".html",
@@ -113,7 +113,7 @@ void tst_Options::storeEntries(int count)
     QCOMPARE(m_engine->SizeCashe(), qint16(count));
 }
 
-void tst_Options::window()
+void TestOptions::window()
 {
     Options options(*m_engine, m_ini, m_limit);
     QCOMPARE(options.windowTitle(), u"Настройки кэширования"_s);
@@ -125,7 +125,7 @@ void tst_Options::window()
     QCOMPARE(options.findChild<QLabel*>(u"BG"_s)->geometry(), QRect(0, 0, 194, 122));
 }
 
-void tst_Options::layout_data()
+void TestOptions::layout_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
@@ -143,7 +143,7 @@ void tst_Options::layout_data()
     QTest::newRow("Cancel") << u"Cancel"_s << u"Нафек"_s << QRect(120, 92, 69, 25);
 }
 
-void tst_Options::layout()
+void TestOptions::layout()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
@@ -163,7 +163,7 @@ void tst_Options::layout()
     }
 }
 
-void tst_Options::opensWithLimitAndEmptyCache()
+void TestOptions::opensWithLimitAndEmptyCache()
 {
     QVERIFY(!QFile::exists(m_dir->filePath(u"!cashe/!Cashe.dat"_s)));
     run([](QDialog& dialog) {
@@ -173,7 +173,7 @@ void tst_Options::opensWithLimitAndEmptyCache()
     });
 }
 
-void tst_Options::arrowsThenCancelChangeNothing()
+void TestOptions::arrowsThenCancelChangeNothing()
 {
     const int result = run([](QDialog& dialog) {
         clickArrow(dialog, true, 3);
@@ -187,7 +187,7 @@ void tst_Options::arrowsThenCancelChangeNothing()
     QCOMPARE(settingsFile(), StoredSettings);
 }
 
-void tst_Options::okWithoutTouchingWritesTheLimitUnchanged()
+void TestOptions::okWithoutTouchingWritesTheLimitUnchanged()
 {
     // The file holds another value, so the write shows.
     m_ini.WInIi("Main", "CasheSize", 123);
@@ -197,7 +197,7 @@ void tst_Options::okWithoutTouchingWritesTheLimitUnchanged()
     QCOMPARE(settingsFile(), StoredSettings);
 }
 
-void tst_Options::okKeepsTheChosenLimit()
+void TestOptions::okKeepsTheChosenLimit()
 {
     run([](QDialog& dialog) {
         clickArrow(dialog, false, 2);
@@ -211,7 +211,7 @@ void tst_Options::okKeepsTheChosenLimit()
     QCOMPARE(m_engine->cache().limit(), qint16(300));
 }
 
-void tst_Options::spinStopsAtItsBounds_data()
+void TestOptions::spinStopsAtItsBounds_data()
 {
     QTest::addColumn<int>("limit");
     QTest::addColumn<bool>("upper");
@@ -222,7 +222,7 @@ void tst_Options::spinStopsAtItsBounds_data()
     QTest::newRow("off the bottom and back") << 10 << false << 1 << u"10"_s;
 }
 
-void tst_Options::spinStopsAtItsBounds()
+void TestOptions::spinStopsAtItsBounds()
 {
     QFETCH(int, limit);
     QFETCH(bool, upper);
@@ -237,7 +237,7 @@ void tst_Options::spinStopsAtItsBounds()
     QCOMPARE(m_limit, qint16(shown.toInt()));
 }
 
-void tst_Options::storedLimitOutsideTheRangeIsShownClamped_data()
+void TestOptions::storedLimitOutsideTheRangeIsShownClamped_data()
 {
     QTest::addColumn<int>("limit");
     QTest::addColumn<QString>("shown");
@@ -248,7 +248,7 @@ void tst_Options::storedLimitOutsideTheRangeIsShownClamped_data()
     QTest::newRow("highest") << 1000 << u"1000"_s;
 }
 
-void tst_Options::storedLimitOutsideTheRangeIsShownClamped()
+void TestOptions::storedLimitOutsideTheRangeIsShownClamped()
 {
     QFETCH(int, limit);
     QFETCH(QString, shown);
@@ -261,7 +261,7 @@ void tst_Options::storedLimitOutsideTheRangeIsShownClamped()
     QCOMPARE(m_limit, qint16(limit));
 }
 
-void tst_Options::clearThenCancel()
+void TestOptions::clearThenCancel()
 {
     storeEntries(3);
     run([](QDialog& dialog) {
@@ -280,7 +280,7 @@ void tst_Options::clearThenCancel()
     QCOMPARE(settingsFile(), StoredSettings);
 }
 
-void tst_Options::closeBoxIsCancel()
+void TestOptions::closeBoxIsCancel()
 {
     const int result = run([](QDialog& dialog) {
         clickArrow(dialog, true);
@@ -291,7 +291,7 @@ void tst_Options::closeBoxIsCancel()
     QCOMPARE(settingsFile(), StoredSettings);
 }
 
-void tst_Options::okHasTheFocusAndTabOrder()
+void TestOptions::okHasTheFocusAndTabOrder()
 {
     run([](QDialog& dialog) {
         QCOMPARE(dialog.focusWidget(), dialog.findChild<QWidget*>(u"OK"_s));
@@ -307,5 +307,5 @@ void tst_Options::okHasTheFocusAndTabOrder()
     });
 }
 
-QTEST_MAIN(tst_Options)
+QTEST_MAIN(TestOptions)
 #include "tst_Options.moc"

@@ -480,7 +480,7 @@ void TestDownloadControl::connectingText()
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
     QCOMPARE(fetch(engine, "/"), Page);
     QCOMPARE(texts(status).value(0), text);
-    QVERIFY(server.received().contains("\r\nHost: " + host + "\r\n"));
+    QVERIFY(server.received().contains(QByteArray("\r\nHost: " + host + "\r\n")));
 }
 
 void TestDownloadControl::trafficLine_data()

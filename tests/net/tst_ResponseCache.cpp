@@ -191,11 +191,12 @@ void TestResponseCache::limitReachedStartsAgain()
     }
     TestSupport::writeAll(
         folder.file(u"!Cashe.dat"_s),
-        header().replace("[Main]\r\n[Cashe]\r\n", "[Main]\r\nFiles=299\r\n[Cashe]\r\n" + entries));
+        header().replace("[Main]\r\n[Cashe]\r\n",
+                         QByteArray("[Main]\r\nFiles=299\r\n[Cashe]\r\n" + entries)));
     folder.cache().store("/p/300", Ok10 + "300");
-    QCOMPARE(folder.database(),
-             header().replace("[Main]\r\n[Cashe]\r\n", "[Main]\r\nFiles=300\r\n[Cashe]\r\n" +
-                                                           entries + "cashe00300=/p/300\r\n"));
+    QCOMPARE(folder.database(), header().replace("[Main]\r\n[Cashe]\r\n",
+                                                 QByteArray("[Main]\r\nFiles=300\r\n[Cashe]\r\n" +
+                                                            entries + "cashe00300=/p/300\r\n")));
     QCOMPARE(folder.cache().size(), 300);
     QCOMPARE(folder.files().size(), 301);
     QCOMPARE(folder.cache().lookup("/p/300"), std::optional<QByteArray>(Ok10 + "300"));
@@ -232,7 +233,7 @@ void TestResponseCache::pathOf254And255Characters()
     const QByteArray path255 = '/' + QByteArray(254, 'b');
     folder.cache().store(path254, Ok10);
     folder.cache().store(path255, Ok11);
-    QVERIFY(folder.database().contains("cashe00002=" + path255 + "\r\n"));
+    QVERIFY(folder.database().contains(QByteArray("cashe00002=" + path255 + "\r\n")));
     QCOMPARE(folder.cache().size(), 2);
     QCOMPARE(folder.cache().lookup(path254), std::optional<QByteArray>(Ok10));
     QCOMPARE(folder.cache().lookup(path255), std::nullopt);

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class tst_Artwork : public QObject {
+class TestArtwork : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void sizes_data();
@@ -13,7 +13,7 @@ private Q_SLOTS:
     void logoIsOpaqueInside();
 };
 
-void tst_Artwork::sizes_data()
+void TestArtwork::sizes_data()
 {
     QTest::addColumn<QImage>("image");
     QTest::addColumn<QSize>("size");
@@ -24,14 +24,14 @@ void tst_Artwork::sizes_data()
     QTest::newRow("cursor") << Artwork::handCursorImage() << QSize(32, 32);
 }
 
-void tst_Artwork::sizes()
+void TestArtwork::sizes()
 {
     QFETCH(QImage, image);
     QFETCH(QSize, size);
     QCOMPARE(image.size(), size);
 }
 
-void tst_Artwork::gradientRunsFromNearWhiteToLightGrey()
+void TestArtwork::gradientRunsFromNearWhiteToLightGrey()
 {
     const QImage bg = Artwork::backgroundGradient();
     QCOMPARE(bg.pixel(0, 0), qRgb(250, 250, 250));
@@ -42,7 +42,7 @@ void tst_Artwork::gradientRunsFromNearWhiteToLightGrey()
     }
 }
 
-void tst_Artwork::pictogramIsBlackOutlineOnTransparent()
+void TestArtwork::pictogramIsBlackOutlineOnTransparent()
 {
     const QImage hand = Artwork::handPictogram();
     int black = 0;
@@ -58,7 +58,7 @@ void tst_Artwork::pictogramIsBlackOutlineOnTransparent()
     QCOMPARE(qAlpha(hand.pixel(34, 48)), 0);
 }
 
-void tst_Artwork::cursorHotSpotIsTheFingertip()
+void TestArtwork::cursorHotSpotIsTheFingertip()
 {
     const QImage cursor = Artwork::handCursorImage();
     QCOMPARE(Artwork::HandCursorHotX, 5);
@@ -76,12 +76,12 @@ void tst_Artwork::cursorHotSpotIsTheFingertip()
     QCOMPARE(Artwork::handCursor().hotSpot(), QPoint(5, 0));
 }
 
-void tst_Artwork::logoIsOpaqueInside()
+void TestArtwork::logoIsOpaqueInside()
 {
     const QImage logo = Artwork::logo();
     QCOMPARE(qAlpha(logo.pixel(100, 36)), 255);
     QCOMPARE(qAlpha(logo.pixel(0, 0)), 0);
 }
 
-QTEST_MAIN(tst_Artwork)
+QTEST_MAIN(TestArtwork)
 #include "tst_Artwork.moc"

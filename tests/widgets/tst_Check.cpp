@@ -55,7 +55,7 @@ bool isTickPixel(const QImage& image, int x, int y, const QColor& tick)
 
 } // namespace
 
-class tst_Check : public QObject {
+class TestCheck : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -79,7 +79,7 @@ private Q_SLOTS:
     void persistence();
 };
 
-void tst_Check::newBoxIsUncheckedAndEnabled()
+void TestCheck::newBoxIsUncheckedAndEnabled()
 {
     Check box;
     QVERIFY(!box.Value());
@@ -89,7 +89,7 @@ void tst_Check::newBoxIsUncheckedAndEnabled()
     QVERIFY(!box.isPollActive());
 }
 
-void tst_Check::plainLeftClick()
+void TestCheck::plainLeftClick()
 {
     Host host;
     EventLog log(host.box);
@@ -116,7 +116,7 @@ void tst_Check::plainLeftClick()
     QVERIFY(!host.box->isPollActive());
 }
 
-void tst_Check::middleClickRaisesClickWithoutToggling()
+void TestCheck::middleClickRaisesClickWithoutToggling()
 {
     Host host;
     EventLog log(host.box);
@@ -125,7 +125,7 @@ void tst_Check::middleClickRaisesClickWithoutToggling()
     QVERIFY(!host.box->Value());
 }
 
-void tst_Check::rightClickDoesNothing()
+void TestCheck::rightClickDoesNothing()
 {
     Host host;
     EventLog log(host.box);
@@ -136,7 +136,7 @@ void tst_Check::rightClickDoesNothing()
     QVERIFY(!host.box->isPollActive());
 }
 
-void tst_Check::releasingOffTheBoxStillCounts()
+void TestCheck::releasingOffTheBoxStillCounts()
 {
     Host host;
     host.box->setValue(true);
@@ -153,7 +153,7 @@ void tst_Check::releasingOffTheBoxStillCounts()
     QVERIFY(!host.box->isPollActive());
 }
 
-void tst_Check::doubleClickTogglesOnceAndClicksOnce()
+void TestCheck::doubleClickTogglesOnceAndClicksOnce()
 {
     Host host;
     EventLog log(host.box);
@@ -169,7 +169,7 @@ void tst_Check::doubleClickTogglesOnceAndClicksOnce()
     QCOMPARE(log.take(), (QStringList{u"MouseDown(1,0,75,75) value=1"_s, u"Click value=0"_s}));
 }
 
-void tst_Check::disabledIgnoresMouse()
+void TestCheck::disabledIgnoresMouse()
 {
     Host host;
     host.box->setEnabled(false);
@@ -186,7 +186,7 @@ void tst_Check::disabledIgnoresMouse()
     QCOMPARE(host.box->shownPicture(), Picture::DisabledNoValue);
 }
 
-void tst_Check::valueOnDisabledBox()
+void TestCheck::valueOnDisabledBox()
 {
     Check box;
     box.setEnabled(false);
@@ -196,7 +196,7 @@ void tst_Check::valueOnDisabledBox()
     QCOMPARE(box.shownPicture(), Picture::IdleChecked);
 }
 
-void tst_Check::disablingStopsThePoll()
+void TestCheck::disablingStopsThePoll()
 {
     Host host;
     QTest::mouseMove(host.box, QPoint(5, 5));
@@ -209,7 +209,7 @@ void tst_Check::disablingStopsThePoll()
     QCOMPARE(host.box->shownPicture(), Picture::IdleNoValue);
 }
 
-void tst_Check::valueSetterShowsRestingPicture()
+void TestCheck::valueSetterShowsRestingPicture()
 {
     Host host;
     QTest::mouseMove(host.box, QPoint(5, 5));
@@ -221,7 +221,7 @@ void tst_Check::valueSetterShowsRestingPicture()
     QTRY_COMPARE(host.box->shownPicture(), Picture::MouseoverChecked); // the poll catches up
 }
 
-void tst_Check::resizeSnapsBack()
+void TestCheck::resizeSnapsBack()
 {
     Host host;
     host.box->resize(60, 40);
@@ -230,7 +230,7 @@ void tst_Check::resizeSnapsBack()
     QCOMPARE(host.box->size(), QSize(13, 13));
 }
 
-void tst_Check::picturesHaveTheirSizes_data()
+void TestCheck::picturesHaveTheirSizes_data()
 {
     QTest::addColumn<Picture>("picture");
     QTest::addColumn<int>("side");
@@ -240,7 +240,7 @@ void tst_Check::picturesHaveTheirSizes_data()
     }
 }
 
-void tst_Check::picturesHaveTheirSizes()
+void TestCheck::picturesHaveTheirSizes()
 {
     QFETCH(Picture, picture);
     QFETCH(int, side);
@@ -257,7 +257,7 @@ void tst_Check::picturesHaveTheirSizes()
     QVERIFY(QColor(image.pixel(side / 2, side / 2)) != frame);
 }
 
-void tst_Check::checkedPicturesCarryATick_data()
+void TestCheck::checkedPicturesCarryATick_data()
 {
     QTest::addColumn<Picture>("empty");
     QTest::addColumn<Picture>("checked");
@@ -270,7 +270,7 @@ void tst_Check::checkedPicturesCarryATick_data()
                               << QColor(160, 160, 160);
 }
 
-void tst_Check::checkedPicturesCarryATick()
+void TestCheck::checkedPicturesCarryATick()
 {
     QFETCH(Picture, empty);
     QFETCH(Picture, checked);
@@ -292,7 +292,7 @@ void tst_Check::checkedPicturesCarryATick()
     QVERIFY(!isTickPixel(ticked, 3, 3, tick)); // left of the short stroke's top
 }
 
-void tst_Check::pictureSitsOnButtonFace()
+void TestCheck::pictureSitsOnButtonFace()
 {
     Host host;
     host.box->setValue(true);
@@ -309,7 +309,7 @@ void tst_Check::pictureSitsOnButtonFace()
             QCOMPARE(QColor(shot.pixel(x, y)), QColor(picture.pixel(x, y)));
 }
 
-void tst_Check::persistence_data()
+void TestCheck::persistence_data()
 {
     QTest::addColumn<bool>("value");
     QTest::addColumn<bool>("enabled");
@@ -323,7 +323,7 @@ void tst_Check::persistence_data()
                           << Picture::DisabledChecked;
 }
 
-void tst_Check::persistence()
+void TestCheck::persistence()
 {
     QFETCH(bool, value);
     QFETCH(bool, enabled);
@@ -345,5 +345,5 @@ void tst_Check::persistence()
     QCOMPARE(loaded.shownPicture(), picture);
 }
 
-QTEST_MAIN(tst_Check)
+QTEST_MAIN(TestCheck)
 #include "tst_Check.moc"

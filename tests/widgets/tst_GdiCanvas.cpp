@@ -52,7 +52,7 @@ QImage plainLine(QSize size, const QString& shown, int top)
 
 } // namespace
 
-class tst_GdiCanvas : public QObject {
+class TestGdiCanvas : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -72,7 +72,7 @@ private Q_SLOTS:
     void emptyTextMeasuresZero();
 };
 
-void tst_GdiCanvas::thinLineLeavesOutEndPoint_data()
+void TestGdiCanvas::thinLineLeavesOutEndPoint_data()
 {
     QTest::addColumn<QPoint>("from");
     QTest::addColumn<QPoint>("to");
@@ -87,7 +87,7 @@ void tst_GdiCanvas::thinLineLeavesOutEndPoint_data()
                               << QList<QPoint>{{0, 0}, {1, 1}, {2, 2}};
 }
 
-void tst_GdiCanvas::thinLineLeavesOutEndPoint()
+void TestGdiCanvas::thinLineLeavesOutEndPoint()
 {
     QFETCH(QPoint, from);
     QFETCH(QPoint, to);
@@ -107,7 +107,7 @@ void tst_GdiCanvas::thinLineLeavesOutEndPoint()
         QCOMPARE(canvas.pixel(p.x(), p.y()), Ink);
 }
 
-void tst_GdiCanvas::frameRectPaintsOuterRing()
+void TestGdiCanvas::frameRectPaintsOuterRing()
 {
     GdiCanvas canvas = blank(6, 5);
     canvas.frameRect(0, 0, 6, 5, Ink);
@@ -118,7 +118,7 @@ void tst_GdiCanvas::frameRectPaintsOuterRing()
         }
 }
 
-void tst_GdiCanvas::fillRectCoversRightAndBottomExclusive()
+void TestGdiCanvas::fillRectCoversRightAndBottomExclusive()
 {
     GdiCanvas canvas = blank(6, 6);
     canvas.fillRect(1, 2, 4, 5, Ink);
@@ -129,7 +129,7 @@ void tst_GdiCanvas::fillRectCoversRightAndBottomExclusive()
     QCOMPARE(canvas.pixel(3, 5), White);
 }
 
-void tst_GdiCanvas::widePenIsCentredWithRoundEnds_data()
+void TestGdiCanvas::widePenIsCentredWithRoundEnds_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<QPoint>("from");
@@ -141,7 +141,7 @@ void tst_GdiCanvas::widePenIsCentredWithRoundEnds_data()
     QTest::newRow("2 px horizontal") << 2 << QPoint(2, 5) << QPoint(6, 5) << QRect(1, 4, 6, 2);
 }
 
-void tst_GdiCanvas::widePenIsCentredWithRoundEnds()
+void TestGdiCanvas::widePenIsCentredWithRoundEnds()
 {
     QFETCH(int, width);
     QFETCH(QPoint, from);
@@ -156,7 +156,7 @@ void tst_GdiCanvas::widePenIsCentredWithRoundEnds()
             QCOMPARE(canvas.pixel(x, y), covered.contains(x, y) ? Ink : White);
 }
 
-void tst_GdiCanvas::fourPixelBandsTile()
+void TestGdiCanvas::fourPixelBandsTile()
 {
     // Bands 4 apart cover two rows above and two below their line, the round ends reaching
     // one column past each end point but not further.
@@ -178,7 +178,7 @@ void tst_GdiCanvas::fourPixelBandsTile()
     QCOMPARE(canvas.pixel(2, 1), White); // corners of the block are rounded off
 }
 
-void tst_GdiCanvas::drawingOutsideIsClipped()
+void TestGdiCanvas::drawingOutsideIsClipped()
 {
     GdiCanvas canvas = blank(4, 4);
     canvas.setPixel(-1, 0, Ink);
@@ -190,7 +190,7 @@ void tst_GdiCanvas::drawingOutsideIsClipped()
     QVERIFY(painted(canvas).isEmpty());
 }
 
-void tst_GdiCanvas::measureWrapsAtWords()
+void TestGdiCanvas::measureWrapsAtWords()
 {
     GdiCanvas canvas = blank(10, 10);
     canvas.setFont(testFont());
@@ -214,7 +214,7 @@ void tst_GdiCanvas::measureWrapsAtWords()
              2 * lineHeight);
 }
 
-void tst_GdiCanvas::singleAmpersandUnderlinesNextCharacter_data()
+void TestGdiCanvas::singleAmpersandUnderlinesNextCharacter_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("shown");
@@ -224,7 +224,7 @@ void tst_GdiCanvas::singleAmpersandUnderlinesNextCharacter_data()
     QTest::newRow("after doubled") << u"A&&B&c"_s << u"A&Bc"_s << 3;
 }
 
-void tst_GdiCanvas::singleAmpersandUnderlinesNextCharacter()
+void TestGdiCanvas::singleAmpersandUnderlinesNextCharacter()
 {
     QFETCH(QString, caption);
     QFETCH(QString, shown);
@@ -256,7 +256,7 @@ void tst_GdiCanvas::singleAmpersandUnderlinesNextCharacter()
     QVERIFY(rows.size() <= std::max(1, metrics.lineWidth()));
 }
 
-void tst_GdiCanvas::doubledAmpersandShowsOne()
+void TestGdiCanvas::doubledAmpersandShowsOne()
 {
     const QSize size(80, 24);
     GdiCanvas canvas = blank(size.width(), size.height());
@@ -267,7 +267,7 @@ void tst_GdiCanvas::doubledAmpersandShowsOne()
     QCOMPARE(canvas.image(), plainLine(size, u"A&B"_s, 2));
 }
 
-void tst_GdiCanvas::trailingAmpersandShowsNothing()
+void TestGdiCanvas::trailingAmpersandShowsNothing()
 {
     const QSize size(80, 24);
     GdiCanvas canvas = blank(size.width(), size.height());
@@ -278,7 +278,7 @@ void tst_GdiCanvas::trailingAmpersandShowsNothing()
     QCOMPARE(canvas.image(), plainLine(size, u"Save"_s, 2));
 }
 
-void tst_GdiCanvas::emptyTextMeasuresZero()
+void TestGdiCanvas::emptyTextMeasuresZero()
 {
     GdiCanvas canvas = blank(10, 10);
     GdiCanvas::Rect rect{0, 0, 10, 10};
@@ -287,5 +287,5 @@ void tst_GdiCanvas::emptyTextMeasuresZero()
     QVERIFY(painted(canvas).isEmpty());
 }
 
-QTEST_MAIN(tst_GdiCanvas)
+QTEST_MAIN(TestGdiCanvas)
 #include "tst_GdiCanvas.moc"

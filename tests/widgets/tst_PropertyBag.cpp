@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-class tst_PropertyBag : public QObject {
+class TestPropertyBag : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -18,7 +18,7 @@ private Q_SLOTS:
     void fontsRoundTrip();
 };
 
-void tst_PropertyBag::keysIgnoreCase_data()
+void TestPropertyBag::keysIgnoreCase_data()
 {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("read");
@@ -27,7 +27,7 @@ void tst_PropertyBag::keysIgnoreCase_data()
     QTest::newRow("upper to mixed") << u"ENABLED"_s << u"Enabled"_s;
 }
 
-void tst_PropertyBag::keysIgnoreCase()
+void TestPropertyBag::keysIgnoreCase()
 {
     QFETCH(QString, written);
     QFETCH(QString, read);
@@ -41,7 +41,7 @@ void tst_PropertyBag::keysIgnoreCase()
     QCOMPARE(bag.ReadProperty(written).toInt(), 43);
 }
 
-void tst_PropertyBag::readMissingGivesDefault()
+void TestPropertyBag::readMissingGivesDefault()
 {
     PropertyBag bag;
     bag.WriteProperty(u"Other"_s, true);
@@ -49,7 +49,7 @@ void tst_PropertyBag::readMissingGivesDefault()
     QVERIFY(!bag.ReadProperty(u"Caption"_s).isValid());
 }
 
-void tst_PropertyBag::valueEqualToWriteDefaultIsLeftOut()
+void TestPropertyBag::valueEqualToWriteDefaultIsLeftOut()
 {
     PropertyBag bag;
     bag.WriteProperty(u"Enabled"_s, true, true);
@@ -58,7 +58,7 @@ void tst_PropertyBag::valueEqualToWriteDefaultIsLeftOut()
     QCOMPARE(bag.ReadProperty(u"Enabled"_s, true).toBool(), false);
 }
 
-void tst_PropertyBag::valueEqualToWriteDefaultRemovesOldEntry()
+void TestPropertyBag::valueEqualToWriteDefaultRemovesOldEntry()
 {
     PropertyBag bag;
     bag.WriteProperty(u"Value"_s, true, false);
@@ -68,7 +68,7 @@ void tst_PropertyBag::valueEqualToWriteDefaultRemovesOldEntry()
     QCOMPARE(bag.size(), 0);
 }
 
-void tst_PropertyBag::withoutWriteDefaultAlwaysStored()
+void TestPropertyBag::withoutWriteDefaultAlwaysStored()
 {
     PropertyBag bag;
     bag.WriteProperty(u"ForeColor"_s, 0u);
@@ -76,7 +76,7 @@ void tst_PropertyBag::withoutWriteDefaultAlwaysStored()
     QCOMPARE(bag.ReadProperty(u"ForeColor"_s, 5u).toUInt(), 0u);
 }
 
-void tst_PropertyBag::fontsRoundTrip()
+void TestPropertyBag::fontsRoundTrip()
 {
     QFont font(u"Verdana"_s, 8);
     font.setBold(true);
@@ -88,5 +88,5 @@ void tst_PropertyBag::fontsRoundTrip()
     QVERIFY(!bag.contains(u"Font"_s));
 }
 
-QTEST_GUILESS_MAIN(tst_PropertyBag)
+QTEST_GUILESS_MAIN(TestPropertyBag)
 #include "tst_PropertyBag.moc"

@@ -32,7 +32,7 @@ bool fuzzyEqual(double a, double b)
 
 } // namespace
 
-class tst_RImage : public QObject {
+class TestRImage : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -54,12 +54,12 @@ private:
     QTemporaryDir m_dir;
 };
 
-void tst_RImage::init()
+void TestRImage::init()
 {
     QVERIFY(m_dir.isValid());
 }
 
-void tst_RImage::fitting_data()
+void TestRImage::fitting_data()
 {
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QRectF>("expected");
@@ -72,7 +72,7 @@ void tst_RImage::fitting_data()
     QTest::newRow("square") << QSize(50, 50) << QRectF(165, 0, 1000, 1000);
 }
 
-void tst_RImage::fitting()
+void TestRImage::fitting()
 {
     QFETCH(QSize, picture);
     QFETCH(QRectF, expected);
@@ -91,7 +91,7 @@ void tst_RImage::fitting()
     QCOMPARE(image.shownPicture().size(), picture);
 }
 
-void tst_RImage::ratioExactlyAtThresholdFitsHeight()
+void TestRImage::ratioExactlyAtThresholdFitsHeight()
 {
     RImage image;
     image.setSizeTwips(1330, 1000);
@@ -103,7 +103,7 @@ void tst_RImage::ratioExactlyAtThresholdFitsHeight()
     QVERIFY(fuzzyEqual(got.left(), 0));
 }
 
-void tst_RImage::missingFileKeepsPreviousPicture()
+void TestRImage::missingFileKeepsPreviousPicture()
 {
     RImage image;
     image.setSizeTwips(1330, 1000);
@@ -117,7 +117,7 @@ void tst_RImage::missingFileKeepsPreviousPicture()
     QCOMPARE(QColor(image.shownPicture().pixel(0, 0)), QColor(Qt::red));
 }
 
-void tst_RImage::notAPictureKeepsPreviousPicture()
+void TestRImage::notAPictureKeepsPreviousPicture()
 {
     RImage image;
     image.setSizeTwips(1330, 1000);
@@ -133,7 +133,7 @@ void tst_RImage::notAPictureKeepsPreviousPicture()
     QCOMPARE(image.shownPicture().size(), QSize(400, 300));
 }
 
-void tst_RImage::failureWithoutPictureShowsNothing()
+void TestRImage::failureWithoutPictureShowsNothing()
 {
     RImage image;
     image.setSizeTwips(1330, 1000);
@@ -144,7 +144,7 @@ void tst_RImage::failureWithoutPictureShowsNothing()
     QCOMPARE(QColor(shot.pixel(44, 33)), Ground);
 }
 
-void tst_RImage::heightFollowsWidth()
+void TestRImage::heightFollowsWidth()
 {
     RImage image;
     image.setSizeTwips(1330, 5000);
@@ -153,7 +153,7 @@ void tst_RImage::heightFollowsWidth()
     QCOMPARE(image.size(), QSize(89, 67));
 }
 
-void tst_RImage::hostResizeInPixels()
+void TestRImage::hostResizeInPixels()
 {
     RImage image;
     image.show();
@@ -163,7 +163,7 @@ void tst_RImage::hostResizeInPixels()
     QCOMPARE(image.heightTwips(), 3000.0f);
 }
 
-void tst_RImage::resizeDoesNotRefit()
+void TestRImage::resizeDoesNotRefit()
 {
     RImage image;
     image.setSizeTwips(1330, 1000);
@@ -174,7 +174,7 @@ void tst_RImage::resizeDoesNotRefit()
     QCOMPARE(image.imageRect().size(), QSizeF(2660, 2000));
 }
 
-void tst_RImage::formatsLoad_data()
+void TestRImage::formatsLoad_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("png") << u"a.png"_s;
@@ -184,7 +184,7 @@ void tst_RImage::formatsLoad_data()
     QTest::newRow("jpeg without suffix") << u"picture"_s;
 }
 
-void tst_RImage::formatsLoad()
+void TestRImage::formatsLoad()
 {
     QFETCH(QString, name);
     QString path;
@@ -206,7 +206,7 @@ void tst_RImage::formatsLoad()
     QCOMPARE(image.shownPicture().size(), size);
 }
 
-void tst_RImage::drawsGroundFrameAndPicture()
+void TestRImage::drawsGroundFrameAndPicture()
 {
     RImage image;
     image.setSizeTwips(1995, 1500); // 133 x 100 pixels
@@ -224,5 +224,5 @@ void tst_RImage::drawsGroundFrameAndPicture()
     QCOMPARE(QColor(shot.pixel(66, 99)), QColor(Qt::red));
 }
 
-QTEST_MAIN(tst_RImage)
+QTEST_MAIN(TestRImage)
 #include "tst_RImage.moc"

@@ -155,7 +155,7 @@ void pointAt(QWidget* widget, QPoint local)
 
 } // namespace
 
-class tst_TamskXpButton : public QObject {
+class TestTamskXpButton : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -208,14 +208,14 @@ private Q_SLOTS:
     void missingForeHoverReadsForeColor();
 };
 
-void tst_TamskXpButton::initTestCase()
+void TestTamskXpButton::initTestCase()
 {
     QApplication::setDoubleClickInterval(400);
 }
 
 // ---------------------------------------------------------------- looks
 
-void tst_TamskXpButton::normalLookPixelForPixel()
+void TestTamskXpButton::normalLookPixelForPixel()
 {
     Host host;
     const QImage expected = expectedNormalLook();
@@ -228,7 +228,7 @@ void tst_TamskXpButton::normalLookPixelForPixel()
                          QColor(got.pixel(x, y)).name(), QColor(expected.pixel(x, y)).name())));
 }
 
-void tst_TamskXpButton::cornersAreCutAway_data()
+void TestTamskXpButton::cornersAreCutAway_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::newRow("75x23") << QSize(75, 23);
@@ -236,7 +236,7 @@ void tst_TamskXpButton::cornersAreCutAway_data()
     QTest::newRow("120x40") << QSize(120, 40);
 }
 
-void tst_TamskXpButton::cornersAreCutAway()
+void TestTamskXpButton::cornersAreCutAway()
 {
     QFETCH(QSize, size);
     Host host(size);
@@ -256,7 +256,7 @@ void tst_TamskXpButton::cornersAreCutAway()
     QCOMPARE(at(*host.button, w - 1, h - 1), FrameBlue);
 }
 
-void tst_TamskXpButton::faceGradientStopsAfter24Rows()
+void TestTamskXpButton::faceGradientStopsAfter24Rows()
 {
     Host host(QSize(40, 40));
     // Rows 3 to 35 are gradient rows 0 to 32; the three rows above the bottom frame are fixed.
@@ -271,7 +271,7 @@ void tst_TamskXpButton::faceGradientStopsAfter24Rows()
     QCOMPARE(at(*host.button, 20, 38), QColor(214, 208, 197));
 }
 
-void tst_TamskXpButton::pressedBandsStopAfter14Bands()
+void TestTamskXpButton::pressedBandsStopAfter14Bands()
 {
     Host host(QSize(40, 80));
     host.button->setFocus();
@@ -291,7 +291,7 @@ void tst_TamskXpButton::pressedBandsStopAfter14Bands()
     QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(20, 40));
 }
 
-void tst_TamskXpButton::hoverLook()
+void TestTamskXpButton::hoverLook()
 {
     Host host;
     pointAt(host.button, QPoint(30, 10));
@@ -317,7 +317,7 @@ void tst_TamskXpButton::hoverLook()
     QCOMPARE(at(b, 30, 0), FrameBlue);
 }
 
-void tst_TamskXpButton::focusLook()
+void TestTamskXpButton::focusLook()
 {
     Host host;
     host.button->setFocus();
@@ -345,7 +345,7 @@ void tst_TamskXpButton::focusLook()
     QCOMPARE(at(b, 1, 1), CornerDark);
 }
 
-void tst_TamskXpButton::hoverRingWinsOverFocusRing()
+void TestTamskXpButton::hoverRingWinsOverFocusRing()
 {
     Host host;
     host.button->setFocus();
@@ -359,7 +359,7 @@ void tst_TamskXpButton::hoverRingWinsOverFocusRing()
     QCOMPARE(countColor(host.button->backBuffer(), QColor(255, 240, 207)), 0);
 }
 
-void tst_TamskXpButton::pressedLook()
+void TestTamskXpButton::pressedLook()
 {
     Host host;
     pointAt(host.button, QPoint(30, 10));
@@ -377,7 +377,7 @@ void tst_TamskXpButton::pressedLook()
     QCOMPARE(at(b, 10, 1), QColor(255, 240, 207)); // back to the hover look
 }
 
-void tst_TamskXpButton::disabledLook()
+void TestTamskXpButton::disabledLook()
 {
     Host host(QSize(75, 23), u"Disabled"_s);
     host.button->setForeColor(RedRef);
@@ -404,7 +404,7 @@ void tst_TamskXpButton::disabledLook()
     QVERIFY(!b.mask().contains(QPoint(0, 0)));
 }
 
-void tst_TamskXpButton::fiveRowsHigh()
+void TestTamskXpButton::fiveRowsHigh()
 {
     Host host(QSize(75, 5), u"MM"_s);
     host.button->setForeColor(RedRef);
@@ -423,7 +423,7 @@ void tst_TamskXpButton::fiveRowsHigh()
     QVERIFY(b.mask().contains(QPoint(74, 3)));
 }
 
-void tst_TamskXpButton::captionIsCentredAndWraps()
+void TestTamskXpButton::captionIsCentredAndWraps()
 {
     QFont font = captionFont();
     font.setStyleStrategy(QFont::NoAntialias);
@@ -458,7 +458,7 @@ void tst_TamskXpButton::captionIsCentredAndWraps()
                 QVERIFY(QColor(image.pixel(x, y)) != Red);
 }
 
-void tst_TamskXpButton::captionColours_data()
+void TestTamskXpButton::captionColours_data()
 {
     QTest::addColumn<bool>("hover");
     QTest::addColumn<bool>("pressed");
@@ -468,7 +468,7 @@ void tst_TamskXpButton::captionColours_data()
     QTest::newRow("pressed under cursor") << true << true << QColor(0, 255, 0);
 }
 
-void tst_TamskXpButton::captionColours()
+void TestTamskXpButton::captionColours()
 {
     QFETCH(bool, hover);
     QFETCH(bool, pressed);
@@ -488,7 +488,7 @@ void tst_TamskXpButton::captionColours()
         QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(30, 10));
 }
 
-void tst_TamskXpButton::emptyCaptionDrawsNothing()
+void TestTamskXpButton::emptyCaptionDrawsNothing()
 {
     Host host;
     QCOMPARE(host.button->backBuffer(), expectedNormalLook());
@@ -498,7 +498,7 @@ void tst_TamskXpButton::emptyCaptionDrawsNothing()
     QCOMPARE(host.button->backBuffer(), expectedNormalLook());
 }
 
-void tst_TamskXpButton::windowFrameColourGivesDarkText()
+void TestTamskXpButton::windowFrameColourGivesDarkText()
 {
     Host host(QSize(75, 23), u"MMMM"_s);
     QCOMPARE(host.button->ForeColor(), SystemColors::WindowFrame);
@@ -509,7 +509,7 @@ void tst_TamskXpButton::windowFrameColourGivesDarkText()
 
 // ---------------------------------------------------------------- behaviour
 
-void tst_TamskXpButton::hoverRaisesMouseOverOnceThenLatches()
+void TestTamskXpButton::hoverRaisesMouseOverOnceThenLatches()
 {
     Host host;
     EventLog log(host.button);
@@ -524,7 +524,7 @@ void tst_TamskXpButton::hoverRaisesMouseOverOnceThenLatches()
     QCOMPARE(log.take(), QStringList{});
 }
 
-void tst_TamskXpButton::leavingRaisesOneMouseOut()
+void TestTamskXpButton::leavingRaisesOneMouseOut()
 {
     Host host;
     EventLog log(host.button);
@@ -542,7 +542,7 @@ void tst_TamskXpButton::leavingRaisesOneMouseOut()
     QCOMPARE(log.take(), QStringList{u"MouseOut"_s});
 }
 
-void tst_TamskXpButton::cutCornerCountsAsOutside()
+void TestTamskXpButton::cutCornerCountsAsOutside()
 {
     Host host;
     pointAt(host.button, QPoint(10, 10));
@@ -552,7 +552,7 @@ void tst_TamskXpButton::cutCornerCountsAsOutside()
     QCOMPARE(out.count(), 1);
 }
 
-void tst_TamskXpButton::windowOnTopCountsAsOutside()
+void TestTamskXpButton::windowOnTopCountsAsOutside()
 {
     Host host;
     pointAt(host.button, QPoint(10, 10));
@@ -567,7 +567,7 @@ void tst_TamskXpButton::windowOnTopCountsAsOutside()
     QCOMPARE(out.count(), 1);
 }
 
-void tst_TamskXpButton::leftClickSequence()
+void TestTamskXpButton::leftClickSequence()
 {
     Host host;
     pointAt(host.button, QPoint(10, 10));
@@ -581,7 +581,7 @@ void tst_TamskXpButton::leftClickSequence()
     QCOMPARE(host.button->state().LastButton, 1);
 }
 
-void tst_TamskXpButton::rightClickRaisesNoClick()
+void TestTamskXpButton::rightClickRaisesNoClick()
 {
     Host host;
     pointAt(host.button, QPoint(10, 10));
@@ -592,7 +592,7 @@ void tst_TamskXpButton::rightClickRaisesNoClick()
     QCOMPARE(log.take(), (QStringList{u"MouseDown(2,1,20,7)"_s, u"MouseUp(2,1,20,7)"_s}));
 }
 
-void tst_TamskXpButton::middleClickRaisesNoClick()
+void TestTamskXpButton::middleClickRaisesNoClick()
 {
     Host host;
     EventLog log(host.button);
@@ -602,7 +602,7 @@ void tst_TamskXpButton::middleClickRaisesNoClick()
     QCOMPARE(log.take(), (QStringList{u"MouseDown(4,2,20,7)"_s, u"MouseUp(4,2,20,7)"_s}));
 }
 
-void tst_TamskXpButton::doubleClickSequence()
+void TestTamskXpButton::doubleClickSequence()
 {
     Host host;
     EventLog log(host.button);
@@ -616,7 +616,7 @@ void tst_TamskXpButton::doubleClickSequence()
                           u"MouseDown(1,0,0,0)"_s, u"MouseUp(1,0,10,10)"_s}));
 }
 
-void tst_TamskXpButton::dragBackOverShowsPressedLookInHoverColour()
+void TestTamskXpButton::dragBackOverShowsPressedLookInHoverColour()
 {
     Host host(QSize(75, 23), u"MMMM"_s);
     host.button->setForeColor(RedRef);
@@ -645,7 +645,7 @@ void tst_TamskXpButton::dragBackOverShowsPressedLookInHoverColour()
     QCOMPARE(log.take(), QStringList{u"MouseUp(1,0,-20,-20)"_s});
 }
 
-void tst_TamskXpButton::keyboardClick_data()
+void TestTamskXpButton::keyboardClick_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("expected");
@@ -656,7 +656,7 @@ void tst_TamskXpButton::keyboardClick_data()
     QTest::newRow("letter") << int(Qt::Key_A) << u"KeyDown(65,0) KeyPress(97) KeyUp(65,0)"_s;
 }
 
-void tst_TamskXpButton::keyboardClick()
+void TestTamskXpButton::keyboardClick()
 {
     QFETCH(int, key);
     QFETCH(QString, expected);
@@ -679,7 +679,7 @@ void tst_TamskXpButton::keyboardClick()
     QCOMPARE(log.take().join(u' '), expected);
 }
 
-void tst_TamskXpButton::keyInBetweenCancelsKeyboardClick()
+void TestTamskXpButton::keyInBetweenCancelsKeyboardClick()
 {
     Host host;
     host.button->setFocus();
@@ -693,7 +693,7 @@ void tst_TamskXpButton::keyInBetweenCancelsKeyboardClick()
         u"KeyDown(32,0) KeyPress(32) KeyDown(13,0) KeyPress(13) KeyUp(32,0) Click KeyUp(13,0)"_s);
 }
 
-void tst_TamskXpButton::arrowsMoveFocus_data()
+void TestTamskXpButton::arrowsMoveFocus_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("keyCode");
@@ -704,7 +704,7 @@ void tst_TamskXpButton::arrowsMoveFocus_data()
     QTest::newRow("up") << int(Qt::Key_Up) << 38 << 0;
 }
 
-void tst_TamskXpButton::arrowsMoveFocus()
+void TestTamskXpButton::arrowsMoveFocus()
 {
     QFETCH(int, key);
     QFETCH(int, keyCode);
@@ -726,7 +726,7 @@ void tst_TamskXpButton::arrowsMoveFocus()
     QTest::keyRelease(buttons[expectedIndex], Qt::Key(key));
 }
 
-void tst_TamskXpButton::gainingFocusAfterKeyboardClickShowsPressedLook()
+void TestTamskXpButton::gainingFocusAfterKeyboardClickShowsPressedLook()
 {
     Host host;
     auto* other = host.add(QPoint(0, 0), QSize(20, 20), u"o"_s);
@@ -740,7 +740,7 @@ void tst_TamskXpButton::gainingFocusAfterKeyboardClickShowsPressedLook()
     QCOMPARE(at(*host.button, 10, 1), QColor(209, 204, 192));
 }
 
-void tst_TamskXpButton::accessKeys_data()
+void TestTamskXpButton::accessKeys_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("accessKey");
@@ -758,7 +758,7 @@ void tst_TamskXpButton::accessKeys_data()
     QTest::newRow("cyrillic") << u"&Выход"_s << u"в"_s << int(0x412);
 }
 
-void tst_TamskXpButton::accessKeys()
+void TestTamskXpButton::accessKeys()
 {
     QFETCH(QString, caption);
     QFETCH(QString, accessKey);
@@ -782,7 +782,7 @@ void tst_TamskXpButton::accessKeys()
         QCOMPARE(host.button->state().LastButton, 1);
 }
 
-void tst_TamskXpButton::disabledIgnoresInput()
+void TestTamskXpButton::disabledIgnoresInput()
 {
     Host host(QSize(75, 23), u"&Go"_s);
     host.button->setFocus();
@@ -800,7 +800,7 @@ void tst_TamskXpButton::disabledIgnoresInput()
     QVERIFY(log.take().contains(u"Click"_s));
 }
 
-void tst_TamskXpButton::propertyWriteOrders()
+void TestTamskXpButton::propertyWriteOrders()
 {
     Host host;
     TamskXpButton* b = host.button;
@@ -836,7 +836,7 @@ void tst_TamskXpButton::propertyWriteOrders()
                           u"ForeColor drawn=1"_s, u"Font drawn=1"_s, u"ForeHover"_s}));
 }
 
-void tst_TamskXpButton::foreHoverShowsAtNextRepaint()
+void TestTamskXpButton::foreHoverShowsAtNextRepaint()
 {
     Host host(QSize(75, 23), u"MMMM"_s);
     host.button->setForeHover(RedRef);
@@ -851,7 +851,7 @@ void tst_TamskXpButton::foreHoverShowsAtNextRepaint()
 
 // ---------------------------------------------------------------- persistence
 
-void tst_TamskXpButton::initPropertiesTakesAmbient()
+void TestTamskXpButton::initPropertiesTakesAmbient()
 {
     TamskXpButton button;
     AmbientProperties ambient;
@@ -866,7 +866,7 @@ void tst_TamskXpButton::initPropertiesTakesAmbient()
     QCOMPARE(button.AccessKeys(), QString());
 }
 
-void tst_TamskXpButton::persistenceRoundTrip()
+void TestTamskXpButton::persistenceRoundTrip()
 {
     AmbientProperties ambient;
     ambient.Font = captionFont();
@@ -897,7 +897,7 @@ void tst_TamskXpButton::persistenceRoundTrip()
     QCOMPARE(loaded.ForeHover(), 0x00FF8000u);
 }
 
-void tst_TamskXpButton::defaultsAreNotStored()
+void TestTamskXpButton::defaultsAreNotStored()
 {
     AmbientProperties ambient;
     ambient.Font = captionFont();
@@ -921,7 +921,7 @@ void tst_TamskXpButton::defaultsAreNotStored()
     QCOMPARE(loaded.ForeHover(), RedRef);
 }
 
-void tst_TamskXpButton::missingForeHoverReadsForeColor()
+void TestTamskXpButton::missingForeHoverReadsForeColor()
 {
     PropertyBag bag;
     bag.WriteProperty(u"forecolor"_s, SystemColors::WindowFrame);
@@ -935,5 +935,5 @@ void tst_TamskXpButton::missingForeHoverReadsForeColor()
     QCOMPARE(loaded.AccessKeys(), u"x"_s);
 }
 
-QTEST_MAIN(tst_TamskXpButton)
+QTEST_MAIN(TestTamskXpButton)
 #include "tst_TamskXpButton.moc"

@@ -124,7 +124,7 @@ SiteContent::SiteContent(DemoSiteOptions options) : m_options(std::move(options)
     m_archive = "<h3>" + koi(u"Архив") + "</h3>\n<ul class=\"archive\">\n";
     while (m_archive.size() < m_options.tailBytes) {
         const int other = m_numbers[random.below(ChainLength)];
-        m_archive += "<li>" + pageLink(other, koi(u"Картинка ") + number(other)) +
+        m_archive += "<li>" + pageLink(other, QByteArray(koi(u"Картинка ") + number(other))) +
                      " <img src='/image/thumbs/" + number(other) +
                      ".jpg' width='60' height='45'> " + koi(pick(Captions, random)) +
                      " &laquo;&laquo; <a href='/photo/random.html'>" + koi(u"ещё") +

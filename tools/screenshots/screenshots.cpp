@@ -1,12 +1,12 @@
 // Saves PNG pictures of the program's windows: the Main window idle and in the middle of a run
 // against the demo site, the cache dialog, About and the first-run window.
-#include "app/Main.h"
+#include "DemoSiteThread.h"
+#include "app/MainWindow.h"
 #include "dialogs/About.h"
 #include "dialogs/First.h"
 #include "dialogs/Options.h"
 #include "net/DownloadControl.h"
 #include "settings/Ini.h"
-#include "support/DemoSite.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,7 +57,7 @@ int main(int argc, char* argv[])
         ok &= save(about, out, u"about.png"_s);
     }
 
-    DemoSite site;
+    DemoSiteThread site;
     site.server().addFault("stall=picture:3");
     writeSettings(programFolder.path(), site.portText());
     {

@@ -1,0 +1,378 @@
+#include "app/MainWindow.h"
+
+#include "dialogs/About.h"
+#include "dialogs/First.h"
+#include "dialogs/Options.h"
+#include "platform/BrowserStart.h"
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
+#include "platform/OperationError.h"
+#include "resources/Artwork.h"
+#include "widgets/Check.h"
+#include "widgets/DownloadPanel.h"
+#include "widgets/ModalHook.h"
+#include "widgets/PropertyBag.h"
+#include "widgets/RImage.h"
+#include "widgets/ShapeOutline.h"
+#include "widgets/SpinArrows.h"
+#include "widgets/SystemColors.h"
+#include "widgets/TamskXpButton.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowLook.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int ClientWidth = 5565;
+constexpr int ClientHeight = 3585;
+constexpr int PageCountMin = 1;
+constexpr int PageCountMax = 3000;
+constexpr qint16 FirstPageCount = 10;
+constexpr qint16 FirstCasheSize = 300;
+
+const QByteArray Section = "Main";
+constexpr quint32 ButtonHoverColour = 0x00000000; // black
+
+} // namespace
+
+Main::Main(const QString& programFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_programFolder(programFolder), m_driver(m_engine, *this, programFolder)
+{
+    setObjectName(u"Main"_s);
+    setWindowTitle(u"Zolvane VerezOzavidozoz"_s);
+    setWindowIcon(Artwork::windowIcon());
+    setFont(WindowLook::msSansSerif());
+    WindowLook::fixClientSize(*this, ClientWidth, ClientHeight);
+
+    buildControls();
+    setTabOrder();
+    connectEngine();
+    Form_Load();
+    WindowLook::centreOnScreen(*this);
+}
+
+Main::~Main() = default;
+
+void Main::buildControls()
+{
+    m_BG = WindowLook::addBackground(*this);
+
+    m_RImage = new RImage(this);
+    m_RImage->setObjectName(u"RImage"_s);
+    m_RImage->setGeometry(Twips::toPixels(60, 60, 3495, 2625));
+
+    m_DC = new DownloadPanel(this);
+    m_DC->setObjectName(u"DC"_s);
+    m_DC->setGeometry(Twips::toPixels(60, 2700, 3495, 585));
+
+    m_stat = WindowLook::addLabel(*this, u"stat"_s, u"Гатоф"_s, font(), 60, 3300, 3525, 255);
+    m_TR = WindowLook::addLabel(*this, u"TR"_s, u"Трафек: 0 Кб"_s, font(), 3660, 3300, 1815, 255);
+
+    m_VL = WindowLook::addLabel(*this, u"VL"_s, u"10"_s, font(), 3780, 600, 480, 255);
+    m_VL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_VS = new SpinArrows(this);
+    m_VS->setObjectName(u"VS"_s);
+    m_VS->setGeometry(Twips::toPixels(4260, 600, 195, 255));
+    m_VS->setRange(PageCountMin, PageCountMax);
+    m_VS->setValue(FirstPageCount);
+    m_VS->setFocusPolicy(Qt::NoFocus);
+    connect(m_VS, &SpinArrows::valueChanged, this, &Main::VS_Change);
+    WindowLook::addLabel(*this, u"Label1"_s, u"штук"_s, font(), 4500, 660, 360, 195);
+
+    buildProxyGroup();
+    buildButtons();
+}
+
+void Main::buildProxyGroup()
+{
+    auto* frame = new ShapeOutline(SystemColors::toColor(SystemColors::WindowText), this);
+    frame->setObjectName(u"Shape1"_s);
+    frame->setGeometry(Twips::toPixels(3660, 960, 1815, 1035));
+
+    m_UseProxy = new Check(this);
+    m_UseProxy->setObjectName(u"UseProxy"_s);
+    m_UseProxy->setGeometry(Twips::toPixels(3780, 1035, 195, 195));
+    m_UseProxy->ReadProperties(PropertyBag());
+    connect(m_UseProxy, &Check::Click, this, &Main::UseProxy_Click);
+    WindowLook::addLabel(*this, u"Label4"_s, u"через прокси"_s, font(), 4020, 1020, 1020, 195);
+
+    m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"Адрес"_s, font(), 3780, 1320, 465, 195);
+    m_ProxyA = new QLineEdit(u"127.0.0.1"_s, this);
+    m_ProxyA->setObjectName(u"ProxyA"_s);
+    m_ProxyA->setGeometry(Twips::toPixels(4320, 1260, 1035, 285));
+
+    m_Label3 = WindowLook::addLabel(*this, u"Label3"_s, u"Порт"_s, font(), 3840, 1680, 375, 195);
+    m_ProxyP = new QLineEdit(u"8080"_s, this);
+    m_ProxyP->setObjectName(u"ProxyP"_s);
+    m_ProxyP->setGeometry(Twips::toPixels(4320, 1620, 1035, 285));
+
+    for (QWidget* field : {static_cast<QWidget*>(m_Label2), static_cast<QWidget*>(m_ProxyA),
+                           static_cast<QWidget*>(m_Label3), static_cast<QWidget*>(m_ProxyP)})
+        field->setEnabled(false);
+}
+
+void Main::buildButtons()
+{
+    const auto makeButton = [this](const QString& name, const QString& caption, int left, int top,
+                                   int width, int height) {
+        return WindowLook::addButton(*this, {name, caption, left, top, width, height,
+                                             SystemColors::WindowFrame, ButtonHoverColour});
+    };
+    m_Down = makeButton(u"Down"_s, u"Качать"_s, 3660, 120, 1815, 375);
+    m_cashe = makeButton(u"cashe"_s, u"Кэш"_s, 5040, 570, 435, 315);
+    m_AboutB = makeButton(u"AboutB"_s, u"Аффтар"_s, 3660, 2040, 1815, 375);
+    m_OpenAlboom = makeButton(u"OpenAlboom"_s, u"Фтыкать"_s, 3660, 2460, 1815, 375);
+    m_OpenAlboom->setEnabled(false);
+    m_Exit = makeButton(u"Exit"_s, u"Свалить"_s, 3660, 2880, 1815, 375);
+
+    connect(m_cashe, &TamskXpButton::Click, this, &Main::cashe_Click);
+    connect(m_AboutB, &TamskXpButton::Click, this, &Main::AboutB_Click);
+    connect(m_OpenAlboom, &TamskXpButton::Click, this, &Main::OpenAlboom_Click);
+    connect(m_Exit, &TamskXpButton::Click, this, &Main::Exit_Click);
+}
+
+void Main::setTabOrder()
+{
+    // Tab indices Down 0, RImage 1, DC 9, AboutB 10, ProxyP 11, ProxyA 12, OpenAlboom 16,
+    // Exit 17, UseProxy 18, cashe 19: the port box comes before the address box. Controls that
+    // take no keyboard focus stay out of the chain.
+    const QList<QWidget*> chain = {m_Down,   m_RImage,     m_DC,   m_AboutB,   m_ProxyP,
+                                   m_ProxyA, m_OpenAlboom, m_Exit, m_UseProxy, m_cashe};
+    QWidget* previous = nullptr;
+    for (QWidget* control : chain) {
+        if (control->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+void Main::Form_Load()
+{
+    m_BG->setGeometry(0, 0, width(), height());
+    if (FileSystem::FileExists(path(u"/downloads/index.htm"_s)))
+        m_OpenAlboom->setEnabled(true);
+    m_INI.setFileName(path(u"/options.ini"_s));
+    if (FileSystem::FileExists(m_INI.FileName()))
+        restoreSettings();
+    else
+        firstStart();
+}
+
+void Main::restoreSettings()
+{
+    m_Loading = true;
+    // The spin cannot hold a count outside its range; a hand-edited file is brought into it.
+    const auto pageCount =
+        qint16(qBound(PageCountMin, int(m_INI.RINIi(Section, "DownloadImages")), PageCountMax));
+    m_driver.setPageCount(pageCount);
+    m_VS->setValue(pageCount);
+    m_VL->setText(QString::number(pageCount));
+    m_ProxyOn = m_INI.RINIb(Section, "UseProxy");
+    m_UseProxy->setValue(m_ProxyOn);
+    UpdateProxyFields();
+    m_ProxyA->setText(Cp1251::toUnicode(m_INI.RINI(Section, "ProxyName")));
+    m_ProxyP->setText(Cp1251::toUnicode(m_INI.RINI(Section, "ProxyPort")));
+    m_CasheSizeSetting = m_INI.RINIi(Section, "CasheSize");
+    m_Loading = false;
+}
+
+void Main::firstStart()
+{
+    try {
+        FileSystem::CreateTextFile(m_INI.FileName());
+    } catch (const OperationError&) {
+        // The writes below fail quietly as well; the defaults still hold for this session.
+    }
+    First first(this);
+    ModalHook::exec(first);
+    m_driver.setPageCount(FirstPageCount);
+    m_VS->setValue(FirstPageCount);
+    m_VL->setText(QString::number(FirstPageCount));
+    m_CasheSizeSetting = FirstCasheSize;
+    Form_Unload();
+}
+
+void Main::Form_Unload()
+{
+    m_INI.setFileName(path(u"/options.ini"_s));
+    if (!FileSystem::FileExists(m_INI.FileName())) {
+        try {
+            FileSystem::CreateTextFile(m_INI.FileName());
+        } catch (const OperationError&) {
+            return; // nothing can be saved; the settings control would ignore every write anyway
+        }
+    }
+    m_INI.WInIi(Section, "DownloadImages", m_driver.PageCount());
+    m_INI.WInIb(Section, "UseProxy", m_ProxyOn);
+    m_INI.WInI(Section, "ProxyName", Cp1251::fromUnicode(m_ProxyA->text()));
+    m_INI.WInI(Section, "ProxyPort", Cp1251::fromUnicode(m_ProxyP->text()));
+    m_INI.WInIi(Section, "CasheSize", m_CasheSizeSetting);
+}
+
+void Main::closeEvent(QCloseEvent* event)
+{
+    unload();
+    event->accept();
+}
+
+// Saves once, then lets a run in progress end quietly with the pages complete so far: the
+// engine's wait gives up, the driver switches the run off and starts none afterwards.
+void Main::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Form_Unload();
+    m_driver.windowClosing();
+    m_engine.abandonWait();
+}
+
+void Main::VS_Change(int value)
+{
+    m_VL->setText(QString::number(value));
+}
+
+void Main::UseProxy_Click()
+{
+    if (m_Loading)
+        return;
+    // Follow the box itself, so a middle click or a double-click never leaves the two disagreeing.
+    m_ProxyOn = m_UseProxy->Value();
+    UpdateProxyFields();
+}
+
+void Main::UpdateProxyFields()
+{
+    for (QWidget* field : {static_cast<QWidget*>(m_ProxyA), static_cast<QWidget*>(m_ProxyP),
+                           static_cast<QWidget*>(m_Label2), static_cast<QWidget*>(m_Label3)})
+        field->setEnabled(m_ProxyOn);
+}
+
+void Main::OpenAlboom_Click()
+{
+    m_Down->setFocus();
+    try {
+        BrowserStart::StartBrowser(path(u"/downloads/index.htm"_s));
+    } catch (const OperationError&) {
+        m_stat->setText(u"Браузер не запустился"_s);
+    }
+}
+
+void Main::cashe_Click()
+{
+    Options options(m_engine, m_INI, m_CasheSizeSetting, this);
+    ModalHook::exec(options);
+    m_Down->setFocus();
+}
+
+void Main::AboutB_Click()
+{
+    About about;
+    ModalHook::exec(about);
+    m_Down->setFocus();
+}
+
+void Main::Exit_Click()
+{
+    unload();
+    endProgram();
+}
+
+void Main::connectEngine()
+{
+    m_engine.setPathCasheFiles(path(u"/!cashe"_s));
+    m_DC->follow(&m_engine);
+    connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
+    connect(&m_engine, &Download_Control::trafficTextChanged, m_TR, &QLabel::setText);
+    connect(&m_engine, &Download_Control::socketErrorRaised, &m_driver, &CrawlDriver::socketError);
+    connect(m_Down, &TamskXpButton::Click, &m_driver, &CrawlDriver::Down_Click);
+}
+
+void Main::setStat(const QString& text)
+{
+    m_stat->setText(text);
+}
+
+void Main::setPreviewPicture(const QString& path)
+{
+    m_RImage->setPicture(path);
+}
+
+QString Main::pageCountText() const
+{
+    return m_VL->text();
+}
+
+void Main::saveSettings()
+{
+    Form_Unload();
+}
+
+QString Main::proxyName() const
+{
+    return m_ProxyA->text();
+}
+
+QString Main::proxyPort() const
+{
+    return m_ProxyP->text();
+}
+
+void Main::setDownCaption(const QString& caption)
+{
+    m_Down->setCaption(caption);
+}
+
+void Main::setCasheEnabled(bool enabled)
+{
+    m_cashe->setEnabled(enabled);
+}
+
+void Main::setVLEnabled(bool enabled)
+{
+    m_VL->setEnabled(enabled);
+}
+
+void Main::setVSEnabled(bool enabled)
+{
+    m_VS->setEnabled(enabled);
+}
+
+void Main::setOpenAlboomEnabled(bool enabled)
+{
+    m_OpenAlboom->setEnabled(enabled);
+}
+
+void Main::focusDown()
+{
+    m_Down->setFocus();
+}
+
+void Main::showFailureMessage(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, this);
+    box.setObjectName(u"Failure"_s);
+    ModalHook::exec(box);
+}
+
+// The settings are saved by now. Whatever else runs ends with the window: the driver starts no
+// run once the window is closing, and the engine's wait gives up.
+void Main::endProgram()
+{
+    m_unloaded = true;
+    m_driver.windowClosing();
+    m_engine.abandonWait();
+    hide();
+    Q_EMIT programEnded();
+}

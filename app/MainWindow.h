@@ -1,0 +1,112 @@
+#pragma once
+
+#include "app/crawl/CrawlDriver.h"
+#include "app/crawl/CrawlHost.h"
+#include "net/DownloadControl.h"
+#include "settings/Ini.h"
+
+#include <QString>
+#include <QWidget>
+
+class Check;
+class DownloadPanel;
+class QLabel;
+class QLineEdit;
+class RImage;
+class SpinArrows;
+class TamskXpButton;
+
+// The program's one main window: page count, proxy settings, the buttons that run the download,
+// open the album and the two dialogs, and the settings kept in options.ini beside the program.
+class Main : public QWidget, public CrawlHost {
+    Q_OBJECT
+public:
+    // Builds the window and runs its load step; shows the first-run window when options.ini is
+    // missing. The window is shown by the caller.
+    explicit Main(const QString& programFolder, QWidget* parent = nullptr);
+    ~Main() override;
+
+    // Saves the five settings; never cancels.
+    void Form_Unload();
+
+    Download_Control& engine() { return m_engine; }
+    CrawlDriver& driver() { return m_driver; }
+    qint16 CasheSizeSetting() const { return m_CasheSizeSetting; }
+    bool ProxyOn() const { return m_ProxyOn; }
+
+    // The window as a download run sees it.
+    void setStat(const QString& text) override;
+    void setPreviewPicture(const QString& path) override;
+    QString pageCountText() const override;
+    void saveSettings() override;
+    bool proxyOn() const override { return m_ProxyOn; }
+    QString proxyName() const override;
+    QString proxyPort() const override;
+    qint16 casheSizeSetting() const override { return m_CasheSizeSetting; }
+    void setDownCaption(const QString& caption) override;
+    void setCasheEnabled(bool enabled) override;
+    void setVLEnabled(bool enabled) override;
+    void setVSEnabled(bool enabled) override;
+    void setOpenAlboomEnabled(bool enabled) override;
+    void focusDown() override;
+    void showFailureMessage(const QString& text, const QString& title) override;
+    void endProgram() override;
+
+Q_SIGNALS:
+    // The program is to end now: the window has saved its settings and is gone. Whoever runs the
+    // event loop ends it.
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildProxyGroup();
+    void buildButtons();
+    void setTabOrder();
+    void connectEngine();
+
+    void Form_Load();
+    void restoreSettings();
+    void firstStart();
+
+    void VS_Change(int value);
+    void UseProxy_Click();
+    void UpdateProxyFields();
+    void OpenAlboom_Click();
+    void cashe_Click();
+    void AboutB_Click();
+    void Exit_Click();
+    void unload();
+
+    QString path(const QString& tail) const { return m_programFolder + tail; }
+
+    QString m_programFolder;
+    Ini m_INI;
+    Download_Control m_engine;
+    CrawlDriver m_driver;
+
+    qint16 m_CasheSizeSetting = 0;
+    bool m_ProxyOn = false;
+    bool m_Loading = false;
+    bool m_unloaded = false;
+
+    QLabel* m_BG = nullptr;
+    RImage* m_RImage = nullptr;
+    DownloadPanel* m_DC = nullptr;
+    QLabel* m_stat = nullptr;
+    QLabel* m_TR = nullptr;
+    TamskXpButton* m_Down = nullptr;
+    QLabel* m_VL = nullptr;
+    SpinArrows* m_VS = nullptr;
+    TamskXpButton* m_cashe = nullptr;
+    Check* m_UseProxy = nullptr;
+    QLabel* m_Label2 = nullptr;
+    QLineEdit* m_ProxyA = nullptr;
+    QLabel* m_Label3 = nullptr;
+    QLineEdit* m_ProxyP = nullptr;
+    TamskXpButton* m_AboutB = nullptr;
+    TamskXpButton* m_OpenAlboom = nullptr;
+    TamskXpButton* m_Exit = nullptr;
+};

@@ -1,0 +1,289 @@
+#include "app/crawl/CrawlDriver.h"
+
+#include "album/AlbumWriter.h"
+#include "app/crawl/CrawlHost.h"
+#include "app/crawl/PictureName.h"
+#include "net/Transfer.h"
+#include "platform/Constants.h"
+#include "platform/Cp1251.h"
+#include "platform/FileSystem.h"
+#include "platform/OperationError.h"
+
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <algorithm>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The site sends KOI8-R; the markers are its bytes.
+// "Есчё</a>": ends the front page's link to the first listing page.
+constexpr char FrontPageMarkerBytes[] = {'\xE5', '\xD3', '\xDE', '\xA3', '<', '/', 'a', '>'};
+// "ЗАБАВНЫЙЕ КАРТИНКИ": starts a listing page's picture block.
+constexpr char PictureBlockMarkerBytes[] = {'\xFA', '\xE1', '\xE2', '\xE1', '\xF7', '\xEE',
+                                            '\xF9', '\xEA', '\xE5', ' ',    '\xEB', '\xE1',
+                                            '\xF2', '\xF4', '\xE9', '\xEE', '\xEB', '\xE9'};
+constexpr QByteArrayView FrontPageMarker(FrontPageMarkerBytes, sizeof FrontPageMarkerBytes);
+constexpr QByteArrayView PictureBlockMarker(PictureBlockMarkerBytes,
+                                            sizeof PictureBlockMarkerBytes);
+constexpr QByteArrayView BlockEnd = "&raquo;&raquo;";
+constexpr QByteArrayView NavigationStart = "&laquo;&laquo;";
+constexpr QByteArrayView ListingPagePath = "/photo/page";
+constexpr QByteArrayView PicturePath = "/image/";
+constexpr char PathEnd = '\'';
+constexpr QByteArrayView HeaderEnd = "\r\n\r\n";
+
+constexpr QByteArrayView FrontPageStop = "photo/random.html";
+constexpr QByteArrayView ListingPageStop = BlockEnd;
+
+// The window's texts. "Грузиццo" of the front page and the listing pages ends in a Latin "o";
+// that of the pictures in a Cyrillic "о".
+const QString CaptionIdle = u"Качать"_s;
+const QString CaptionRunning = u"Стой сцуко!"_s;
+const QString StatFrontPage = u"Грузиццo главная..."_s;
+const QString StatListingPage = u"Грузиццo страница %1..."_s;
+const QString StatPicture = u"Грузиццо картинка %1..."_s;
+const QString StatAlbum = u"Создание альбома..."_s;
+const QString StatDone = u"Фсе. Можно фтыкать."_s;
+const QString StatSwitchedOff = u"Абламался"_s;
+const QString FailureText = u"Ашиыпка при абработке страниц сайта золванеком."_s;
+const QString FailureTitle = u"Ужос нах!"_s;
+
+// Thrown where a page does not look as expected; ends the run in the failure exit.
+struct PageUnexpected {};
+
+[[noreturn]] void unexpected()
+{
+    throw PageUnexpected{};
+}
+
+qsizetype find(QByteArrayView text, QByteArrayView marker)
+{
+    const qsizetype at = text.indexOf(marker);
+    if (at < 0)
+        unexpected();
+    return at;
+}
+
+qsizetype find(QByteArrayView text, char marker)
+{
+    const qsizetype at = text.indexOf(marker);
+    if (at < 0)
+        unexpected();
+    return at;
+}
+
+// The caption of `VL` only ever holds the scroll bar's digits; anything else walks no page.
+qint16 pageCountFrom(const QString& caption)
+{
+    bool ok = false;
+    const int count = caption.trimmed().toInt(&ok);
+    return qint16(ok ? std::clamp(count, 0, CrawlDriver::MaxPages) : 0);
+}
+
+// Writes the picture in place of an older file of that name; a read-only file stays as it is.
+void writePicture(const QString& target, const QByteArray& data)
+{
+    if (FileSystem::FileExists(target) && FileSystem::IsReadOnly(target))
+        throw OperationError(u"Файл только для чтения: %1"_s.arg(target));
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        throw OperationError(u"Не удалось записать %1: %2"_s.arg(target, file.errorString()));
+}
+
+} // namespace
+
+CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, QString programFolder,
+                         QObject* parent)
+    : QObject(parent), m_transfer(transfer), m_host(host),
+      m_programFolder(std::move(programFolder)), m_albumWriter(&AlbumWriter::write),
+      m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1)
+{}
+
+CrawlDriver::~CrawlDriver() = default;
+
+void CrawlDriver::setAlbumWriter(AlbumFunction writer)
+{
+    m_albumWriter = std::move(writer);
+}
+
+QString CrawlDriver::downloadsFolder() const
+{
+    return m_programFolder + u"/downloads"_s;
+}
+
+void CrawlDriver::Down_Click()
+{
+    // After the failure exit, once the window is closing, or while a switched-off run still
+    // waits for its last transfer to return, nothing starts.
+    if (!m_running && (m_failed || m_closing || m_inRun))
+        return;
+    m_running = !m_running;
+    if (m_running)
+        startRun();
+    else
+        switchOff();
+}
+
+void CrawlDriver::socketError()
+{
+    if (m_running)
+        Down_Click();
+}
+
+void CrawlDriver::windowClosing()
+{
+    m_closing = true;
+    if (m_running)
+        Down_Click();
+}
+
+void CrawlDriver::startRun()
+{
+    m_pageCount = pageCountFrom(m_host.pageCountText());
+    m_host.saveSettings();
+    m_host.setDownCaption(CaptionRunning);
+    m_host.setCasheEnabled(false);
+    m_host.setVLEnabled(false);
+    m_host.setVSEnabled(false);
+    run();
+}
+
+void CrawlDriver::switchOff()
+{
+    m_host.setDownCaption(CaptionIdle);
+    if (m_transfer.TransferResult() != "error")
+        m_transfer.Stopped();
+    m_host.setStat(StatSwitchedOff);
+    m_host.setCasheEnabled(true);
+    m_host.setVLEnabled(true);
+}
+
+void CrawlDriver::run()
+{
+    m_inRun = true;
+    const auto leave = qScopeGuard([this] { m_inRun = false; });
+    try {
+        m_transfer.setUseProxyServer(Cp1251::fromUnicode(m_host.proxyName()),
+                                     Cp1251::fromUnicode(m_host.proxyPort()), m_host.proxyOn());
+        m_transfer.setCasheSize(m_host.casheSizeSetting());
+        m_transfer.setStopString(FrontPageStop.toByteArray());
+        m_transfer.setRHost(Constants::SiteHost.toByteArray());
+        m_host.setStat(StatFrontPage);
+        m_pageIndex = 1;
+        const QByteArray front = m_transfer.Down("/", false);
+        if (m_running)
+            walkPages(firstPagePath(front));
+        endOfRun();
+    } catch (const PageUnexpected&) {
+        failureExit();
+    }
+}
+
+QByteArray CrawlDriver::firstPagePath(const QByteArray& front)
+{
+    const qsizetype marker = find(front, FrontPageMarker);
+    // The marker and the two bytes before it are cut off.
+    const QByteArrayView cut = QByteArrayView(front).first(std::max<qsizetype>(marker - 2, 0));
+    return cut.sliced(find(cut, ListingPagePath)).toByteArray();
+}
+
+void CrawlDriver::walkPages(QByteArray pagePath)
+{
+    for (m_pageIndex = 1; m_pageIndex <= m_pageCount; ++m_pageIndex) {
+        const int index = m_pageIndex;
+        m_host.setStat(StatListingPage.arg(index));
+        m_transfer.setStopString(ListingPageStop.toByteArray());
+        if (!m_running)
+            return;
+        const QByteArray listing = m_transfer.Down(pagePath, true);
+        if (!m_running)
+            return;
+        m_pagePaths[index] = pagePath;
+
+        QByteArrayView block = QByteArrayView(listing).sliced(find(listing, PictureBlockMarker));
+        // The block keeps the "&" that begins its end marker.
+        block = block.first(find(block, BlockEnd) + 1);
+        QByteArrayView navigation = block.sliced(find(block, NavigationStart));
+        navigation = navigation.sliced(find(navigation, ListingPagePath));
+        const QByteArray nextPagePath = navigation.first(find(navigation, PathEnd)).toByteArray();
+        const QByteArrayView picture = block.sliced(find(block, PicturePath));
+        const QByteArray picturePath = picture.first(find(picture, PathEnd)).toByteArray();
+        pagePath = nextPagePath;
+        if (!m_running)
+            return;
+
+        m_transfer.setStopString({});
+        m_host.setStat(StatPicture.arg(index));
+        const QByteArray reply = m_transfer.Down(picturePath, true);
+        if (!m_running)
+            return;
+        const qsizetype header = find(reply, HeaderEnd);
+        savePicture(index, picturePath, reply.sliced(header + HeaderEnd.size()));
+        if (!m_running)
+            return;
+    }
+}
+
+void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QByteArray& data)
+{
+    const QByteArray name = PictureName::safeName(PictureName::lastSegment(picturePath));
+    m_imageNames[index] = name;
+    if (name.isEmpty())
+        return;
+    const QString folder = downloadsFolder();
+    try {
+        if (!FileSystem::FolderExists(folder))
+            FileSystem::CreateFolder(folder);
+    } catch (const std::exception&) {
+        // The write below fails as well and is skipped in its turn.
+    }
+    const QString target = folder + u'/' + PictureName::diskName(name);
+    try {
+        writePicture(target, data);
+    } catch (const std::exception&) {
+        // A file that cannot be written is skipped; the run goes on.
+    }
+    m_host.setPreviewPicture(target);
+}
+
+void CrawlDriver::endOfRun()
+{
+    const int complete = m_pageIndex - 1;
+    const bool everyPage = complete == m_pageCount;
+    if (everyPage)
+        m_host.setStat(StatAlbum);
+    writeAlbum(complete);
+    if (FileSystem::FileExists(downloadsFolder() + u"/index.htm"_s))
+        m_host.setOpenAlboomEnabled(true);
+    if (everyPage)
+        m_host.setStat(StatDone);
+    m_running = false;
+    m_host.setDownCaption(CaptionIdle);
+    m_host.setCasheEnabled(true);
+    m_host.setVLEnabled(true);
+    m_host.setVSEnabled(true);
+    m_host.focusDown();
+}
+
+void CrawlDriver::writeAlbum(int count)
+{
+    if (!m_albumWriter)
+        return;
+    try {
+        m_albumWriter(m_programFolder, count, m_pagePaths, m_imageNames);
+    } catch (const std::exception&) {
+        // The album is one step of the run: when it fails, the run still ends normally.
+    }
+}
+
+void CrawlDriver::failureExit()
+{
+    m_running = false;
+    m_failed = true;
+    m_host.showFailureMessage(FailureText, FailureTitle);
+    m_host.saveSettings();
+    m_host.endProgram();
+}
