@@ -1,10 +1,10 @@
 #include "AlbumWriter.h"
 
 #include "AlbumTemplate.h"
+#include "platform/FileIo.h"
 #include "platform/FileSystem.h"
 #include "platform/OperationError.h"
-
-#include <QSaveFile>
+#include "platform/ProgramFolder.h"
 
 using namespace Qt::StringLiterals;
 
@@ -44,21 +44,14 @@ QByteArray AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,
     return AlbumTemplate::Header() + rows + AlbumTemplate::Footer();
 }
 
-void AlbumWriter::write(const QString& programFolder, int count, const QList<QByteArray>& pagePaths,
+void AlbumWriter::write(const ProgramFolder& folder, int count, const QList<QByteArray>& pagePaths,
                         const QList<QByteArray>& imageNames)
 {
     const QByteArray album = page(count, pagePaths, imageNames);
-    const QString downloads = programFolder + u"/downloads"_s;
-    const QString index = downloads + u"/index.htm"_s;
-    if (FileSystem::FileExists(index))
-        FileSystem::DeleteFile(index);
-
-    QSaveFile file(index);
-    if (!file.open(QIODevice::WriteOnly) || file.write(album) != album.size() || !file.commit())
-        throw OperationError(u"cannot write %1: %2"_s.arg(index, file.errorString()));
-
+    if (const FileIo::Error error = FileIo::save(folder.album(), album))
+        throw OperationError(error.message());
     for (const char* name : DecorationImages) {
         const QString fileName = QString::fromLatin1(name);
-        FileSystem::CopyFile(programFolder + u"/data/"_s + fileName, downloads + u"/"_s + fileName);
+        FileSystem::CopyFile(folder.dataFile(fileName), folder.download(fileName));
     }
 }

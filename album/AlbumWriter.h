@@ -2,7 +2,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
+
+class ProgramFolder;
 
 // Writes the album of a run: "downloads/index.htm" with one row per complete page, and the three
 // decoration images copied from "data" beside it.
@@ -10,7 +11,8 @@ class AlbumWriter {
 public:
     // Slots 1..count of both lists (slot 0 is unused). Throws OperationError at the first step that
     // fails; the steps before it stay done.
-    static void write(const QString& programFolder, int count, const QList<QByteArray>& pagePaths,
+    // The new page replaces the old one in one step: a failed write leaves the old album whole.
+    static void write(const ProgramFolder& folder, int count, const QList<QByteArray>& pagePaths,
                       const QList<QByteArray>& imageNames);
 
     // The page's bytes. Throws OperationError when a list has no slot `count`.

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/OperationError.h"
 #include "resources/Artwork.h"
+#include "settings/Settings.h"
 #include "widgets/Check.h"
 #include "widgets/DownloadPanel.h"
 #include "widgets/ModalHook.h"
@@ -31,21 +32,18 @@ namespace {
 
 constexpr int ClientWidth = 5565;
 constexpr int ClientHeight = 3585;
-constexpr int PageCountMin = 1;
-constexpr int PageCountMax = 3000;
-constexpr qint16 FirstPageCount = 10;
-constexpr qint16 FirstCasheSize = 300;
-
-const QByteArray Section = "Main";
 constexpr quint32 ButtonHoverColour = 0x00000000; // black
+
+const QString CaptionIdle = u"Качать"_s;
+const QString CaptionRunning = u"Стой сцуко!"_s;
 
 } // namespace
 
-Main::Main(const QString& programFolder, QWidget* parent)
+Main::Main(const ProgramFolder& folder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_programFolder(programFolder), m_driver(m_engine, *this, programFolder)
+      m_folder(folder), m_driver(m_engine, *this, folder)
 {
     setObjectName(u"Main"_s);
     setWindowTitle(u"Zolvane VerezOzavidozoz"_s);
@@ -82,8 +80,8 @@ void Main::buildControls()
     m_VS = new SpinArrows(this);
     m_VS->setObjectName(u"VS"_s);
     m_VS->setGeometry(Twips::toPixels(4260, 600, 195, 255));
-    m_VS->setRange(PageCountMin, PageCountMax);
-    m_VS->setValue(FirstPageCount);
+    m_VS->setRange(Settings::PageCountMin, Settings::PageCountMax);
+    m_VS->setValue(Settings().DownloadImages);
     m_VS->setFocusPolicy(Qt::NoFocus);
     connect(m_VS, &SpinArrows::valueChanged, this, &Main::VS_Change);
     WindowLook::addLabel(*this, u"Label1"_s, u"штук"_s, font(), 4500, 660, 360, 195);
@@ -160,10 +158,9 @@ void Main::setTabOrder()
 void Main::Form_Load()
 {
     m_BG->setGeometry(0, 0, width(), height());
-    if (FileSystem::FileExists(path(u"/downloads/index.htm"_s)))
+    if (FileSystem::FileExists(m_folder.album()))
         m_OpenAlboom->setEnabled(true);
-    m_INI.setFileName(path(u"/options.ini"_s));
-    if (FileSystem::FileExists(m_INI.FileName()))
+    if (FileSystem::FileExists(m_folder.options()))
         restoreSettings();
     else
         firstStart();
@@ -172,52 +169,53 @@ void Main::Form_Load()
 void Main::restoreSettings()
 {
     m_Loading = true;
-    // The spin cannot hold a count outside its range; a hand-edited file is brought into it.
-    const auto pageCount =
-        qint16(qBound(PageCountMin, int(m_INI.RINIi(Section, "DownloadImages")), PageCountMax));
-    m_driver.setPageCount(pageCount);
-    m_VS->setValue(pageCount);
-    m_VL->setText(QString::number(pageCount));
-    m_ProxyOn = m_INI.RINIb(Section, "UseProxy");
+    const Settings settings = Settings::load(m_folder.options());
+    setPageCount(settings.DownloadImages);
+    m_ProxyOn = settings.UseProxy;
     m_UseProxy->setValue(m_ProxyOn);
     UpdateProxyFields();
-    m_ProxyA->setText(Cp1251::toUnicode(m_INI.RINI(Section, "ProxyName")));
-    m_ProxyP->setText(Cp1251::toUnicode(m_INI.RINI(Section, "ProxyPort")));
-    m_CasheSizeSetting = m_INI.RINIi(Section, "CasheSize");
+    m_ProxyA->setText(Cp1251::toUnicode(settings.ProxyName));
+    m_ProxyP->setText(Cp1251::toUnicode(settings.ProxyPort));
+    m_CasheSizeSetting = settings.CasheSize;
     m_Loading = false;
 }
 
 void Main::firstStart()
 {
     try {
-        FileSystem::CreateTextFile(m_INI.FileName());
+        FileSystem::CreateTextFile(m_folder.options());
     } catch (const OperationError&) {
         // The writes below fail quietly as well; the defaults still hold for this session.
     }
     First first(this);
     ModalHook::exec(first);
-    m_driver.setPageCount(FirstPageCount);
-    m_VS->setValue(FirstPageCount);
-    m_VL->setText(QString::number(FirstPageCount));
-    m_CasheSizeSetting = FirstCasheSize;
+    const Settings defaults;
+    setPageCount(defaults.DownloadImages);
+    m_CasheSizeSetting = defaults.CasheSize;
     Form_Unload();
+}
+
+void Main::setPageCount(qint16 count)
+{
+    m_driver.setPageCount(count);
+    m_VS->setValue(count);
+    m_VL->setText(QString::number(count));
+}
+
+Settings Main::currentSettings() const
+{
+    Settings settings;
+    settings.DownloadImages = m_driver.PageCount();
+    settings.UseProxy = m_ProxyOn;
+    settings.ProxyName = Cp1251::fromUnicode(m_ProxyA->text());
+    settings.ProxyPort = Cp1251::fromUnicode(m_ProxyP->text());
+    settings.CasheSize = m_CasheSizeSetting;
+    return settings;
 }
 
 void Main::Form_Unload()
 {
-    m_INI.setFileName(path(u"/options.ini"_s));
-    if (!FileSystem::FileExists(m_INI.FileName())) {
-        try {
-            FileSystem::CreateTextFile(m_INI.FileName());
-        } catch (const OperationError&) {
-            return; // nothing can be saved; the settings control would ignore every write anyway
-        }
-    }
-    m_INI.WInIi(Section, "DownloadImages", m_driver.PageCount());
-    m_INI.WInIb(Section, "UseProxy", m_ProxyOn);
-    m_INI.WInI(Section, "ProxyName", Cp1251::fromUnicode(m_ProxyA->text()));
-    m_INI.WInI(Section, "ProxyPort", Cp1251::fromUnicode(m_ProxyP->text()));
-    m_INI.WInIi(Section, "CasheSize", m_CasheSizeSetting);
+    currentSettings().save(m_folder.options());
 }
 
 void Main::closeEvent(QCloseEvent* event)
@@ -263,7 +261,7 @@ void Main::OpenAlboom_Click()
 {
     m_Down->setFocus();
     try {
-        BrowserStart::StartBrowser(path(u"/downloads/index.htm"_s));
+        BrowserStart::StartBrowser(m_folder.album());
     } catch (const OperationError&) {
         m_stat->setText(u"Браузер не запустился"_s);
     }
@@ -271,8 +269,11 @@ void Main::OpenAlboom_Click()
 
 void Main::cashe_Click()
 {
-    Options options(m_engine, m_INI, m_CasheSizeSetting, this);
-    ModalHook::exec(options);
+    Options options(m_engine.cache(), m_CasheSizeSetting, this);
+    if (ModalHook::exec(options) == QDialog::Accepted) {
+        m_CasheSizeSetting = options.CasheSizeSetting();
+        Settings::saveCasheSize(m_folder.options(), m_CasheSizeSetting);
+    }
     m_Down->setFocus();
 }
 
@@ -291,12 +292,44 @@ void Main::Exit_Click()
 
 void Main::connectEngine()
 {
-    m_engine.setPathCasheFiles(path(u"/!cashe"_s));
+    m_engine.setPathCasheFiles(m_folder.cache());
     m_DC->follow(&m_engine);
     connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
     connect(&m_engine, &Download_Control::trafficTextChanged, m_TR, &QLabel::setText);
     connect(&m_engine, &Download_Control::socketErrorRaised, &m_driver, &CrawlDriver::socketError);
     connect(m_Down, &TamskXpButton::Click, &m_driver, &CrawlDriver::Down_Click);
+}
+
+CrawlHost::RunSettings Main::runSettings() const
+{
+    return {m_VL->text(), m_ProxyOn, m_ProxyA->text(), m_ProxyP->text(), m_CasheSizeSetting};
+}
+
+void Main::setRunState(RunState state)
+{
+    switch (state) {
+    case RunState::Running:
+        Form_Unload();
+        m_Down->setCaption(CaptionRunning);
+        m_cashe->setEnabled(false);
+        m_VL->setEnabled(false);
+        m_VS->setEnabled(false);
+        break;
+    case RunState::SwitchedOff:
+        m_Down->setCaption(CaptionIdle);
+        m_cashe->setEnabled(true);
+        m_VL->setEnabled(true);
+        break;
+    case RunState::Idle:
+        if (FileSystem::FileExists(m_folder.album()))
+            m_OpenAlboom->setEnabled(true);
+        m_Down->setCaption(CaptionIdle);
+        m_cashe->setEnabled(true);
+        m_VL->setEnabled(true);
+        m_VS->setEnabled(true);
+        m_Down->setFocus();
+        break;
+    }
 }
 
 void Main::setStat(const QString& text)
@@ -309,61 +342,14 @@ void Main::setPreviewPicture(const QString& path)
     m_RImage->setPicture(path);
 }
 
-QString Main::pageCountText() const
-{
-    return m_VL->text();
-}
-
-void Main::saveSettings()
-{
-    Form_Unload();
-}
-
-QString Main::proxyName() const
-{
-    return m_ProxyA->text();
-}
-
-QString Main::proxyPort() const
-{
-    return m_ProxyP->text();
-}
-
-void Main::setDownCaption(const QString& caption)
-{
-    m_Down->setCaption(caption);
-}
-
-void Main::setCasheEnabled(bool enabled)
-{
-    m_cashe->setEnabled(enabled);
-}
-
-void Main::setVLEnabled(bool enabled)
-{
-    m_VL->setEnabled(enabled);
-}
-
-void Main::setVSEnabled(bool enabled)
-{
-    m_VS->setEnabled(enabled);
-}
-
-void Main::setOpenAlboomEnabled(bool enabled)
-{
-    m_OpenAlboom->setEnabled(enabled);
-}
-
-void Main::focusDown()
-{
-    m_Down->setFocus();
-}
-
-void Main::showFailureMessage(const QString& text, const QString& title)
+// The message box, then the window unloads (saving the settings) and the program ends.
+void Main::failureExit(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, this);
     box.setObjectName(u"Failure"_s);
     ModalHook::exec(box);
+    Form_Unload();
+    endProgram();
 }
 
 // The settings are saved by now. Whatever else runs ends with the window: the driver starts no

@@ -3,7 +3,8 @@
 #include "app/crawl/CrawlDriver.h"
 #include "app/crawl/CrawlHost.h"
 #include "net/DownloadControl.h"
-#include "settings/Ini.h"
+#include "platform/ProgramFolder.h"
+#include "settings/Settings.h"
 
 #include <QString>
 #include <QWidget>
@@ -17,13 +18,13 @@ class SpinArrows;
 class TamskXpButton;
 
 // The program's one main window: page count, proxy settings, the buttons that run the download,
-// open the album and the two dialogs, and the settings kept in options.ini beside the program.
+// open the album and the two dialogs, and the settings kept in options.ini in the program folder.
 class Main : public QWidget, public CrawlHost {
     Q_OBJECT
 public:
     // Builds the window and runs its load step; shows the first-run window when options.ini is
     // missing. The window is shown by the caller.
-    explicit Main(const QString& programFolder, QWidget* parent = nullptr);
+    explicit Main(const ProgramFolder& folder, QWidget* parent = nullptr);
     ~Main() override;
 
     // Saves the five settings; never cancels.
@@ -35,22 +36,11 @@ public:
     bool ProxyOn() const { return m_ProxyOn; }
 
     // The window as a download run sees it.
+    RunSettings runSettings() const override;
+    void setRunState(RunState state) override;
     void setStat(const QString& text) override;
     void setPreviewPicture(const QString& path) override;
-    QString pageCountText() const override;
-    void saveSettings() override;
-    bool proxyOn() const override { return m_ProxyOn; }
-    QString proxyName() const override;
-    QString proxyPort() const override;
-    qint16 casheSizeSetting() const override { return m_CasheSizeSetting; }
-    void setDownCaption(const QString& caption) override;
-    void setCasheEnabled(bool enabled) override;
-    void setVLEnabled(bool enabled) override;
-    void setVSEnabled(bool enabled) override;
-    void setOpenAlboomEnabled(bool enabled) override;
-    void focusDown() override;
-    void showFailureMessage(const QString& text, const QString& title) override;
-    void endProgram() override;
+    void failureExit(const QString& text, const QString& title) override;
 
 Q_SIGNALS:
     // The program is to end now: the window has saved its settings and is gone. Whoever runs the
@@ -70,6 +60,8 @@ private:
     void Form_Load();
     void restoreSettings();
     void firstStart();
+    void setPageCount(qint16 count);
+    Settings currentSettings() const;
 
     void VS_Change(int value);
     void UseProxy_Click();
@@ -79,11 +71,9 @@ private:
     void AboutB_Click();
     void Exit_Click();
     void unload();
+    void endProgram();
 
-    QString path(const QString& tail) const { return m_programFolder + tail; }
-
-    QString m_programFolder;
-    Ini m_INI;
+    const ProgramFolder m_folder;
     Download_Control m_engine;
     CrawlDriver m_driver;
 

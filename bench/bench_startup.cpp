@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
 
         QElapsedTimer clock;
         clock.start();
-        Main window(folder.path());
+        Main window{ProgramFolder(folder.path())};
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             return 1;

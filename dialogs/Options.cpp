@@ -1,8 +1,7 @@
 #include "dialogs/Options.h"
 
-#include "net/DownloadControl.h"
+#include "net/ResponseCache.h"
 #include "platform/OperationError.h"
-#include "settings/Ini.h"
 #include "widgets/ShapeOutline.h"
 #include "widgets/SpinArrows.h"
 #include "widgets/SystemColors.h"
@@ -29,10 +28,10 @@ QLabel* addFigure(QWidget& window, const QString& name, const QString& placehold
 
 } // namespace
 
-Options::Options(Download_Control& DC, Ini& INI, qint16& CasheSizeSetting, QWidget* parent)
+Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_DC(DC), m_INI(INI), m_CasheSizeSetting(CasheSizeSetting)
+      m_cache(cache), m_CasheSizeSetting(CasheSizeSetting)
 {
     setObjectName(u"Options"_s);
     setWindowTitle(u"Настройки кэширования"_s);
@@ -94,14 +93,13 @@ void Options::KSV_Change(int value)
 void Options::OK_Click()
 {
     m_CasheSizeSetting = qint16(m_KSV->value());
-    m_INI.WInIi("Main", "CasheSize", m_CasheSizeSetting);
     accept();
 }
 
 void Options::CLCashe_Click()
 {
     try {
-        m_DC.ClearCashe();
+        m_cache.clear();
     } catch (const OperationError&) {
         // What is left is shown below.
     }
@@ -115,5 +113,5 @@ void Options::Cancel_Click()
 
 void Options::showCacheSize()
 {
-    m_TRC->setText(QString::number(m_DC.SizeCashe()));
+    m_TRC->setText(QString::number(m_cache.size()));
 }

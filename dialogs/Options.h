@@ -2,19 +2,21 @@
 
 #include <QDialog>
 
-class Download_Control;
-class Ini;
 class QLabel;
+class ResponseCache;
 class SpinArrows;
 class TamskXpButton;
 
 // The cache limit, the number of files the cache holds now, and a button that empties it.
-// OK keeps the chosen limit (and writes it to the settings at once); Cancel and the close box
-// keep the old one.
+// OK accepts the chosen limit, which the window then keeps and saves at once; Cancel and the
+// close box keep the old one.
 class Options : public QDialog {
     Q_OBJECT
 public:
-    Options(Download_Control& DC, Ini& INI, qint16& CasheSizeSetting, QWidget* parent = nullptr);
+    Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent = nullptr);
+
+    // The limit as it stands: the one the dialog opened with until OK takes the chosen one.
+    qint16 CasheSizeSetting() const { return m_CasheSizeSetting; }
 
     static constexpr int LimitMin = 10;
     static constexpr int LimitMax = 1000;
@@ -27,9 +29,8 @@ private:
     void Cancel_Click();
     void showCacheSize();
 
-    Download_Control& m_DC;
-    Ini& m_INI;
-    qint16& m_CasheSizeSetting;
+    ResponseCache& m_cache;
+    qint16 m_CasheSizeSetting;
 
     QLabel* m_KS = nullptr;
     SpinArrows* m_KSV = nullptr;

@@ -1,5 +1,6 @@
 #include "net/DownloadControl.h"
 
+#include "platform/ControlBytes.h"
 #include "platform/Cp1251.h"
 #include "platform/OperationError.h"
 
@@ -80,8 +81,8 @@ QByteArray requestPath(const QByteArray& path)
     QByteArray out;
     out.reserve(path.size());
     for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F) {
+        if (ControlBytes::isControl(c) || c == ' ') {
+            const auto byte = static_cast<unsigned char>(c);
             out += '%';
             out += Hex[byte >> 4];
             out += Hex[byte & 0x0F];

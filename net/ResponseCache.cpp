@@ -1,14 +1,12 @@
 #include "net/ResponseCache.h"
 
+#include "platform/ControlBytes.h"
 #include "platform/Cp1251.h"
+#include "platform/FileIo.h"
 #include "platform/FileSystem.h"
 #include "platform/OperationError.h"
 
-#include <QDir>
-#include <QFile>
 #include <QHash>
-#include <QLocale>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -20,35 +18,23 @@ const QByteArray FilesKey = "Files";
 const QByteArray EntryPrefix = "cashe";
 constexpr qsizetype StatusLength = 15;
 
-bool holdsControlByte(const QByteArray& text)
-{
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            return true;
-    }
-    return false;
-}
-
 std::optional<QByteArray> readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    FileIo::Contents file = FileIo::read(path);
+    if (file.error)
         return std::nullopt;
-    return file.readAll();
+    return std::move(file.bytes);
 }
 
 void writeWholeFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw OperationError(u"Не удалось записать %1"_s.arg(QDir::toNativeSeparators(path)));
+    if (const FileIo::Error error = FileIo::save(path, bytes))
+        throw OperationError(error.message());
 }
 
-// The short date and the long time of the system, without a time-zone name.
-QString creationStamp(const QDateTime& created)
+// The short date and the long time of the locale, without a time-zone name.
+QString creationStamp(const QDateTime& created, const QLocale& locale)
 {
-    const QLocale locale = QLocale::system();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(u't');
     return locale.toString(created.date(), QLocale::ShortFormat) + u' ' +
@@ -57,7 +43,9 @@ QString creationStamp(const QDateTime& created)
 
 } // namespace
 
-ResponseCache::ResponseCache() : m_clock([] { return QDateTime::currentDateTime(); }) {}
+ResponseCache::ResponseCache()
+    : m_clock([] { return QDateTime::currentDateTime(); }), m_locale(QLocale::system())
+{}
 
 void ResponseCache::setFolder(const QString& CPath)
 {
@@ -88,16 +76,16 @@ QByteArray ResponseCache::PadNumber(int number)
     return text;
 }
 
-QByteArray ResponseCache::databaseHeader(const QDateTime& created)
+QByteArray ResponseCache::databaseHeader(const QDateTime& created, const QLocale& locale)
 {
     return ";Tervik2 cashe database file\r\n;Created: " +
-           Cp1251::fromUnicode(creationStamp(created)) +
+           Cp1251::fromUnicode(creationStamp(created, locale)) +
            "\r\n;Do not edit!\r\n\r\n\r\n[Main]\r\n[Cashe]\r\n";
 }
 
 void ResponseCache::writeDatabaseHeader() const
 {
-    writeWholeFile(databasePath(), databaseHeader(m_clock()));
+    writeWholeFile(databasePath(), databaseHeader(m_clock(), m_locale));
 }
 
 void ResponseCache::clear()
@@ -120,7 +108,7 @@ bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& r
 {
     const QByteArrayView status = QByteArrayView(reply).first(std::min(reply.size(), StatusLength));
     return (status == "HTTP/1.0 200 OK" || status == "HTTP/1.1 200 OK") &&
-           !holdsControlByte(RemoteFile);
+           !ControlBytes::anyIn(RemoteFile);
 }
 
 void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -26,8 +27,10 @@ public:
     void setLimit(qint16 Size) { m_limit = Size; }
     qint16 limit() const { return m_limit; }
 
-    // The time written into a new database's header.
+    // The time written into a new database's header, and the locale that formats it (the
+    // system's by default).
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setLocale(const QLocale& locale) { m_locale = locale; }
 
     // The "Files" count of the database, 0 when there is none.
     qint16 size() const;
@@ -49,7 +52,7 @@ public:
     // The entry number with leading zeros up to five digits.
     static QByteArray PadNumber(int number);
     // The seven header lines of a new database.
-    static QByteArray databaseHeader(const QDateTime& created);
+    static QByteArray databaseHeader(const QDateTime& created, const QLocale& locale);
 
 private:
     void writeDatabaseHeader() const;
@@ -58,4 +61,5 @@ private:
     Ini m_database;
     qint16 m_limit = 300;
     Clock m_clock;
+    QLocale m_locale;
 };

@@ -1,14 +1,17 @@
 #include "platform/FileSystem.h"
 
+#include "platform/FileIo.h"
 #include "platform/OperationError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+// windows.h renames these to their wide forms; ours keep their own names everywhere.
+#undef CopyFile
+#undef DeleteFile
 #endif
 
 using namespace Qt::StringLiterals;
@@ -17,11 +20,6 @@ namespace FileSystem {
 
 namespace {
 
-// The file's own bits only: WriteUser says what the current user may do, which for root is
-// everything, so it would hide a read-only file.
-constexpr QFileDevice::Permissions WriteBits =
-    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-
 bool isPattern(const QString& lastSegment)
 {
     return lastSegment.contains(u'*') || lastSegment.contains(u'?');
@@ -29,7 +27,7 @@ bool isPattern(const QString& lastSegment)
 
 void removeFile(const QString& path)
 {
-    if (IsReadOnly(path))
+    if (FileIo::isReadOnly(path))
         throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
     QFile file(path);
     if (!file.remove())
@@ -96,33 +94,19 @@ void CopyFile(const QString& source, const QString& target)
 {
     if (!FileExists(source))
         throw OperationError(u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(source)));
-    if (FolderExists(target))
-        throw OperationError(u"На месте файла папка: %1"_s.arg(QDir::toNativeSeparators(target)));
-    if (FileExists(target) && IsReadOnly(target))
-        throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(target)));
-    // Written aside and renamed over the target: a failed copy leaves the old target whole, and a
-    // copy onto itself reads the source before anything is replaced.
-    QFile in(source);
-    QSaveFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        throw OperationError(u"Не удалось скопировать %1 в %2"_s.arg(
-            QDir::toNativeSeparators(source), QDir::toNativeSeparators(target)));
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 16)).isEmpty())
-        out.write(chunk);
-    if (in.error() != QFileDevice::NoError || !out.commit())
-        throw OperationError(u"Не удалось скопировать %1 в %2"_s.arg(
-            QDir::toNativeSeparators(source), QDir::toNativeSeparators(target)));
+    // The whole source is read before the target is replaced: a copy onto itself keeps its bytes,
+    // and a failed copy leaves the old target whole.
+    const FileIo::Contents contents = FileIo::read(source);
+    if (contents.error)
+        throw OperationError(contents.error.message());
+    if (const FileIo::Error error = FileIo::save(target, contents.bytes))
+        throw OperationError(error.message());
 }
 
 void CreateTextFile(const QString& path)
 {
-    if (FileExists(path) && IsReadOnly(path))
-        throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw OperationError(
-            u"Не удалось создать %1: %2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (const FileIo::Error error = FileIo::save(path, {}))
+        throw OperationError(error.message());
 }
 
 void SetFolderHidden(const QString& path)
@@ -136,11 +120,6 @@ void SetFolderHidden(const QString& path)
         !SetFileAttributesW(native.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN))
         throw OperationError(u"Не удалось спрятать папку %1"_s.arg(QDir::toNativeSeparators(path)));
 #endif
-}
-
-bool IsReadOnly(const QString& path)
-{
-    return (QFile::permissions(path) & WriteBits) == 0;
 }
 
 } // namespace FileSystem

@@ -2,6 +2,15 @@
 
 #include <QString>
 
+// windows.h renames CopyFile and DeleteFile to their wide forms in whatever includes it; these
+// keep their own names in every file.
+#ifdef CopyFile
+#undef CopyFile
+#endif
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+
 // File and folder operations shared by the crawl, the album, the cache and the settings.
 // Paths use "/" (Qt accepts it on every platform). Operations that can fail throw OperationError.
 namespace FileSystem {
@@ -21,7 +30,8 @@ void CreateFolder(const QString& path);
 // matches no file succeeds and does nothing. Folders are never touched.
 void DeleteFile(const QString& pathOrPattern);
 
-// Copies a file, replacing the target. A missing source, or a read-only target, fails.
+// Copies a file, replacing the target. A missing source, a read-only target or a folder in the
+// target's place fails.
 void CopyFile(const QString& source, const QString& target);
 
 // Creates an empty file, replacing an existing one. A read-only existing file fails.
@@ -30,8 +40,5 @@ void CreateTextFile(const QString& path);
 // Marks a folder hidden: the attribute on Windows; nothing to do where a leading "!" or "." is
 // the only convention.
 void SetFolderHidden(const QString& path);
-
-// True when none of the file's write permission bits is set.
-bool IsReadOnly(const QString& path);
 
 } // namespace FileSystem

@@ -1,10 +1,8 @@
 #include "settings/Ini.h"
 
-#include "platform/FileSystem.h"
+#include "platform/FileIo.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -165,21 +163,10 @@ private:
 
 std::optional<QByteArray> readFile(const QString& path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    FileIo::Contents file = FileIo::read(path);
+    if (file.error)
         return std::nullopt;
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    if (FileSystem::FileExists(path) && FileSystem::IsReadOnly(path))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
+    return std::move(file.bytes);
 }
 
 bool holdsLineBreak(QByteArrayView text)
@@ -321,7 +308,9 @@ void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByte
     if (!bytes && QFileInfo::exists(m_fileName))
         return; // there but unreadable: rewriting it would lose what it holds
     const Profile profile(bytes.value_or(QByteArray()));
-    writeFile(m_fileName, withEntry(profile, Section, KeyName, KeyValue));
+    // A failed write leaves the file as it was; the settings control reports nothing.
+    [[maybe_unused]] const FileIo::Error error =
+        FileIo::save(m_fileName, withEntry(profile, Section, KeyName, KeyValue));
 }
 
 void Ini::WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue)

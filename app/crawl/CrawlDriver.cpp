@@ -6,10 +6,9 @@
 #include "net/Transfer.h"
 #include "platform/Constants.h"
 #include "platform/Cp1251.h"
+#include "platform/FileIo.h"
 #include "platform/FileSystem.h"
-#include "platform/OperationError.h"
 
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <algorithm>
 #include <exception>
@@ -40,8 +39,6 @@ constexpr QByteArrayView ListingPageStop = BlockEnd;
 
 // The window's texts. "Грузиццo" of the front page and the listing pages ends in a Latin "o";
 // that of the pictures in a Cyrillic "о".
-const QString CaptionIdle = u"Качать"_s;
-const QString CaptionRunning = u"Стой сцуко!"_s;
 const QString StatFrontPage = u"Грузиццo главная..."_s;
 const QString StatListingPage = u"Грузиццo страница %1..."_s;
 const QString StatPicture = u"Грузиццо картинка %1..."_s;
@@ -83,23 +80,11 @@ qint16 pageCountFrom(const QString& caption)
     return qint16(ok ? std::clamp(count, 0, CrawlDriver::MaxPages) : 0);
 }
 
-// Writes the picture in place of an older file of that name; a read-only file stays as it is.
-void writePicture(const QString& target, const QByteArray& data)
-{
-    if (FileSystem::FileExists(target) && FileSystem::IsReadOnly(target))
-        throw OperationError(u"Файл только для чтения: %1"_s.arg(target));
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        throw OperationError(u"Не удалось записать %1: %2"_s.arg(target, file.errorString()));
-}
-
 } // namespace
 
-CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, QString programFolder,
-                         QObject* parent)
-    : QObject(parent), m_transfer(transfer), m_host(host),
-      m_programFolder(std::move(programFolder)), m_albumWriter(&AlbumWriter::write),
-      m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1)
+CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, ProgramFolder folder, QObject* parent)
+    : QObject(parent), m_transfer(transfer), m_host(host), m_folder(std::move(folder)),
+      m_albumWriter(&AlbumWriter::write), m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1)
 {}
 
 CrawlDriver::~CrawlDriver() = default;
@@ -107,11 +92,6 @@ CrawlDriver::~CrawlDriver() = default;
 void CrawlDriver::setAlbumWriter(AlbumFunction writer)
 {
     m_albumWriter = std::move(writer);
-}
-
-QString CrawlDriver::downloadsFolder() const
-{
-    return m_programFolder + u"/downloads"_s;
 }
 
 void CrawlDriver::Down_Click()
@@ -142,33 +122,28 @@ void CrawlDriver::windowClosing()
 
 void CrawlDriver::startRun()
 {
-    m_pageCount = pageCountFrom(m_host.pageCountText());
-    m_host.saveSettings();
-    m_host.setDownCaption(CaptionRunning);
-    m_host.setCasheEnabled(false);
-    m_host.setVLEnabled(false);
-    m_host.setVSEnabled(false);
-    run();
+    const CrawlHost::RunSettings settings = m_host.runSettings();
+    m_pageCount = pageCountFrom(settings.pageCount);
+    m_host.setRunState(CrawlHost::RunState::Running);
+    run(settings);
 }
 
 void CrawlDriver::switchOff()
 {
-    m_host.setDownCaption(CaptionIdle);
+    m_host.setRunState(CrawlHost::RunState::SwitchedOff);
     if (m_transfer.TransferResult() != "error")
         m_transfer.Stopped();
     m_host.setStat(StatSwitchedOff);
-    m_host.setCasheEnabled(true);
-    m_host.setVLEnabled(true);
 }
 
-void CrawlDriver::run()
+void CrawlDriver::run(const CrawlHost::RunSettings& settings)
 {
     m_inRun = true;
     const auto leave = qScopeGuard([this] { m_inRun = false; });
     try {
-        m_transfer.setUseProxyServer(Cp1251::fromUnicode(m_host.proxyName()),
-                                     Cp1251::fromUnicode(m_host.proxyPort()), m_host.proxyOn());
-        m_transfer.setCasheSize(m_host.casheSizeSetting());
+        m_transfer.setUseProxyServer(Cp1251::fromUnicode(settings.proxyName),
+                                     Cp1251::fromUnicode(settings.proxyPort), settings.proxyOn);
+        m_transfer.setCasheSize(settings.cacheLimit);
         m_transfer.setStopString(FrontPageStop.toByteArray());
         m_transfer.setRHost(Constants::SiteHost.toByteArray());
         m_host.setStat(StatFrontPage);
@@ -233,19 +208,16 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
     m_imageNames[index] = name;
     if (name.isEmpty())
         return;
-    const QString folder = downloadsFolder();
     try {
-        if (!FileSystem::FolderExists(folder))
-            FileSystem::CreateFolder(folder);
+        if (!FileSystem::FolderExists(m_folder.downloads()))
+            FileSystem::CreateFolder(m_folder.downloads());
     } catch (const std::exception&) {
         // The write below fails as well and is skipped in its turn.
     }
-    const QString target = folder + u'/' + PictureName::diskName(name);
-    try {
-        writePicture(target, data);
-    } catch (const std::exception&) {
-        // A file that cannot be written is skipped; the run goes on.
-    }
+    const QString target = m_folder.download(PictureName::diskName(name));
+    // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped,
+    // and the old one stays as it was; the run goes on.
+    [[maybe_unused]] const FileIo::Error error = FileIo::save(target, data);
     m_host.setPreviewPicture(target);
 }
 
@@ -256,16 +228,10 @@ void CrawlDriver::endOfRun()
     if (everyPage)
         m_host.setStat(StatAlbum);
     writeAlbum(complete);
-    if (FileSystem::FileExists(downloadsFolder() + u"/index.htm"_s))
-        m_host.setOpenAlboomEnabled(true);
     if (everyPage)
         m_host.setStat(StatDone);
     m_running = false;
-    m_host.setDownCaption(CaptionIdle);
-    m_host.setCasheEnabled(true);
-    m_host.setVLEnabled(true);
-    m_host.setVSEnabled(true);
-    m_host.focusDown();
+    m_host.setRunState(CrawlHost::RunState::Idle);
 }
 
 void CrawlDriver::writeAlbum(int count)
@@ -273,7 +239,7 @@ void CrawlDriver::writeAlbum(int count)
     if (!m_albumWriter)
         return;
     try {
-        m_albumWriter(m_programFolder, count, m_pagePaths, m_imageNames);
+        m_albumWriter(m_folder, count, m_pagePaths, m_imageNames);
     } catch (const std::exception&) {
         // The album is one step of the run: when it fails, the run still ends normally.
     }
@@ -283,7 +249,5 @@ void CrawlDriver::failureExit()
 {
     m_running = false;
     m_failed = true;
-    m_host.showFailureMessage(FailureText, FailureTitle);
-    m_host.saveSettings();
-    m_host.endProgram();
+    m_host.failureExit(FailureText, FailureTitle);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/crawl/CrawlHost.h"
+#include "platform/ProgramFolder.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
 
-class CrawlHost;
 class Transfer;
 
 // One download run: walks the site from its front page through the chosen number of listing
@@ -22,11 +24,11 @@ public:
 
     // Writes the album for `count` complete pages from slots 1..count; throws OperationError when a
     // step fails.
-    using AlbumFunction = std::function<void(const QString& programFolder, int count,
+    using AlbumFunction = std::function<void(const ProgramFolder& folder, int count,
                                              const QList<QByteArray>& pagePaths,
                                              const QList<QByteArray>& imageNames)>;
 
-    CrawlDriver(Transfer& transfer, CrawlHost& host, QString programFolder,
+    CrawlDriver(Transfer& transfer, CrawlHost& host, ProgramFolder folder,
                 QObject* parent = nullptr);
     ~CrawlDriver() override;
 
@@ -43,8 +45,7 @@ public:
     // True once the failure exit ran: the program is ending and no run starts again.
     bool failed() const { return m_failed; }
 
-    QString programFolder() const { return m_programFolder; }
-    QString downloadsFolder() const;
+    const ProgramFolder& folder() const { return m_folder; }
 
 public Q_SLOTS:
     // The button `Down`: starts a run when none is active (and returns when it has ended),
@@ -59,7 +60,7 @@ public Q_SLOTS:
 private:
     void startRun();
     void switchOff();
-    void run();
+    void run(const CrawlHost::RunSettings& settings);
     static QByteArray firstPagePath(const QByteArray& front);
     void walkPages(QByteArray pagePath);
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
@@ -69,7 +70,7 @@ private:
 
     Transfer& m_transfer;
     CrawlHost& m_host;
-    const QString m_programFolder;
+    const ProgramFolder m_folder;
     AlbumFunction m_albumWriter;
 
     qint16 m_pageCount = 10;

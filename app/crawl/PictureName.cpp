@@ -1,15 +1,11 @@
 #include "app/crawl/PictureName.h"
 
+#include "platform/ControlBytes.h"
 #include "platform/Cp1251.h"
 
 namespace PictureName {
 
 namespace {
-
-bool isControl(unsigned char byte)
-{
-    return byte < 0x20 || byte == 0x7F;
-}
 
 bool isReservedOnWindows(char c)
 {
@@ -27,7 +23,7 @@ QByteArray safeName(QByteArrayView siteName, Rules rules)
 {
     QByteArray name = siteName.toByteArray();
     for (char& c : name) {
-        const bool unsafe = c == '\\' || c == '/' || isControl(static_cast<unsigned char>(c)) ||
+        const bool unsafe = c == '\\' || c == '/' || ControlBytes::isControl(c) ||
                             (rules == Rules::Windows && isReservedOnWindows(c));
         if (unsafe)
             c = '_';

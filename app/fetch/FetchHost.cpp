@@ -31,12 +31,13 @@ void FetchHost::setPreviewPicture(const QString& path)
     print(line);
 }
 
-QString FetchHost::pageCountText() const
+CrawlHost::RunSettings FetchHost::runSettings() const
 {
-    return QString::number(m_options.pages);
+    return {QString::number(m_options.pages), m_options.proxyOn, m_options.proxyName,
+            m_options.proxyPort, qint16(m_options.cacheLimit)};
 }
 
-void FetchHost::showFailureMessage(const QString& text, const QString& title)
+void FetchHost::failureExit(const QString& text, const QString& title)
 {
     m_failure = true;
     m_err << title << u": "_s << text << Qt::endl;

@@ -8,7 +8,7 @@
 class CrawlDriver;
 
 // The crawl driver's window when there is none: status texts and progress go to standard output,
-// the controls are only remembered, and the failure message is printed instead of shown.
+// the run state is only remembered, and the failure message is printed instead of shown.
 class FetchHost : public CrawlHost {
 public:
     explicit FetchHost(const FetchOptions& options);
@@ -20,23 +20,14 @@ public:
     // The last status text, for the quiet mode's closing line.
     QString lastStat() const { return m_lastStat; }
 
+    RunState state() const { return m_state; }
+
+    RunSettings runSettings() const override;
+    // options.ini belongs to the program with a window: a run here neither reads nor saves it.
+    void setRunState(RunState state) override { m_state = state; }
     void setStat(const QString& text) override;
     void setPreviewPicture(const QString& path) override;
-    QString pageCountText() const override;
-    // options.ini belongs to the program with a window; it is left alone.
-    void saveSettings() override {}
-    bool proxyOn() const override { return m_options.proxyOn; }
-    QString proxyName() const override { return m_options.proxyName; }
-    QString proxyPort() const override { return m_options.proxyPort; }
-    qint16 casheSizeSetting() const override { return qint16(m_options.cacheLimit); }
-    void setDownCaption(const QString&) override {}
-    void setCasheEnabled(bool) override {}
-    void setVLEnabled(bool) override {}
-    void setVSEnabled(bool) override {}
-    void setOpenAlboomEnabled(bool) override {}
-    void focusDown() override {}
-    void showFailureMessage(const QString& text, const QString& title) override;
-    void endProgram() override {}
+    void failureExit(const QString& text, const QString& title) override;
 
 private:
     void print(const QString& line);
@@ -48,4 +39,5 @@ private:
     QString m_traffic;
     QString m_lastStat;
     bool m_failure = false;
+    RunState m_state = RunState::Idle;
 };

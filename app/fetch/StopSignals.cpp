@@ -1,9 +1,55 @@
 #include "app/fetch/StopSignals.h"
 
+#ifdef Q_OS_WIN
+#include <atomic>
+#include <windows.h>
+#else
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#endif
+
+void StopSignals::notify()
+{
+    m_received = true;
+    Q_EMIT stopRequested();
+}
+
+#ifdef Q_OS_WIN
+
+// Built for Windows, but run and tested on Linux only.
+namespace {
+
+StopSignals* instance = nullptr;
+std::atomic_bool seen = false;
+
+BOOL WINAPI onConsoleControl(DWORD type)
+{
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT)
+        return FALSE;
+    if (seen.exchange(true) || !instance)
+        return FALSE; // the default action: the process ends
+    QMetaObject::invokeMethod(instance, &StopSignals::notify, Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+StopSignals::StopSignals(QObject* parent) : QObject(parent)
+{
+    instance = this;
+    seen = false;
+    ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+
+StopSignals::~StopSignals()
+{
+    ::SetConsoleCtrlHandler(onConsoleControl, FALSE);
+    instance = nullptr;
+}
+
+#else
 
 namespace {
 
@@ -53,6 +99,7 @@ void StopSignals::readPipe()
     char bytes[16];
     while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
-    m_received = true;
-    Q_EMIT stopRequested();
+    notify();
 }
+
+#endif

@@ -4,9 +4,10 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal on the event loop: the handler only writes a byte to a
-// pipe, the rest runs as an ordinary event. After the first one the default action is back, so a
-// second Ctrl+C ends the program at once.
+// Turns Ctrl+C into a Qt signal on the event loop. On POSIX systems SIGINT and SIGTERM: the
+// handler only writes a byte to a pipe, the rest runs as an ordinary event. On Windows the
+// console's Ctrl+C, Ctrl+Break and close events, handed over from the system's handler thread.
+// After the first one the default action is back, so a second Ctrl+C ends the program at once.
 class StopSignals : public QObject {
     Q_OBJECT
 public:
@@ -17,13 +18,17 @@ public:
     StopSignals& operator=(const StopSignals&) = delete;
 
     bool received() const { return m_received; }
+    // What a stop signal does, on the event loop.
+    void notify();
 
 Q_SIGNALS:
     void stopRequested();
 
 private:
+#ifndef Q_OS_WIN
     void readPipe();
 
     QSocketNotifier* m_notifier = nullptr;
+#endif
     bool m_received = false;
 };

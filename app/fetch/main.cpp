@@ -5,6 +5,7 @@
 #include "app/fetch/StopSignals.h"
 #include "net/DownloadControl.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,10 +26,11 @@ int runFetch(const FetchOptions& options)
         return Failed;
     }
 
+    const ProgramFolder folder(options.programFolder);
     Download_Control engine;
-    engine.setPathCasheFiles(options.programFolder + u"/!cashe"_s);
+    engine.setPathCasheFiles(folder.cache());
     FetchHost host(options);
-    CrawlDriver driver(engine, host, options.programFolder);
+    CrawlDriver driver(engine, host, folder);
     host.attach(driver);
 
     QString engineStatus;
@@ -58,9 +60,8 @@ int runFetch(const FetchOptions& options)
     QTextStream out(stdout);
     if (options.quiet)
         out << host.lastStat() << Qt::endl;
-    const QString album = driver.downloadsFolder() + u"/index.htm"_s;
-    if (FileSystem::FileExists(album))
-        out << u"Альбом: %1"_s.arg(QDir::toNativeSeparators(album)) << Qt::endl;
+    if (FileSystem::FileExists(folder.album()))
+        out << u"Альбом: %1"_s.arg(QDir::toNativeSeparators(folder.album())) << Qt::endl;
 
     if (host.failureShown())
         return Failed;

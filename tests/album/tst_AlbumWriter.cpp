@@ -1,5 +1,6 @@
 #include "album/AlbumWriter.h"
 #include "platform/OperationError.h"
+#include "platform/ProgramFolder.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -74,10 +75,10 @@ QByteArray expectedFooter()
 }
 
 // A program folder with the real decoration images in data/ and, when asked, a downloads/.
-struct ProgramFolder {
+struct ScratchProgramFolder {
     QTemporaryDir dir;
 
-    explicit ProgramFolder(bool withDownloads = true)
+    explicit ScratchProgramFolder(bool withDownloads = true)
     {
         QDir(dir.path()).mkdir(u"data"_s);
         if (withDownloads)
@@ -101,6 +102,7 @@ struct ProgramFolder {
         return path() + u"/downloads/"_s + QString::fromLatin1(name);
     }
     QString index() const { return downloads("index.htm"); }
+    ProgramFolder programFolder() const { return ProgramFolder(path()); }
 };
 
 // Slot 0 stays empty, as the crawl leaves it.
@@ -143,27 +145,27 @@ private Q_SLOTS:
 
 void TestAlbumWriter::emptyAlbum()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     QList<QByteArray> paths, names;
     fill(paths, names, 3001, 0);
-    AlbumWriter::write(folder.path(), 0, paths, names);
+    AlbumWriter::write(folder.programFolder(), 0, paths, names);
     const QByteArray page = readAll(folder.index());
     QCOMPARE(page, expectedHeader() + expectedFooter());
     QVERIFY(page.contains("  <tr>\r\n\r\n</tr>\r\n"));
     QVERIFY(page.endsWith("</html>\r\n"));
     for (const char* name : DecorationNames)
-        QCOMPARE(readAll(folder.downloads(name)), ProgramFolder::sourceImage(name));
+        QCOMPARE(readAll(folder.downloads(name)), ScratchProgramFolder::sourceImage(name));
 }
 
 void TestAlbumWriter::threeRows()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     // Slot 2 holds a Russian name in the site's bytes; slot 4 is beyond the count.
     const QList<QByteArray> paths = {"", "/photo/page11234.html", "/photo/page19311.html",
                                      "/photo/page12345.html", "/x"};
     const QList<QByteArray> names = {"", "zakat.jpg", "\xCB\xCF\xD4\xDC.jpg", "kot.gif",
                                      "not.listed"};
-    AlbumWriter::write(folder.path(), 3, paths, names);
+    AlbumWriter::write(folder.programFolder(), 3, paths, names);
     QCOMPARE(readAll(folder.index()),
              expectedHeader() + expectedRow("zakat.jpg", "/photo/page11234.html") +
                  expectedRow("\xCB\xCF\xD4\xDC.jpg", "/photo/page19311.html") +
@@ -195,21 +197,21 @@ void TestAlbumWriter::namesAndPathsFromTheSite()
     QFETCH(QByteArray, path);
     QFETCH(QByteArray, writtenName);
     QFETCH(QByteArray, writtenPath);
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     const QList<QByteArray> paths{"", path};
     const QList<QByteArray> names{"", name};
-    AlbumWriter::write(folder.path(), 1, paths, names);
+    AlbumWriter::write(folder.programFolder(), 1, paths, names);
     QCOMPARE(readAll(folder.index()),
              expectedHeader() + expectedRow(writtenName, writtenPath) + expectedFooter());
 }
 
 void TestAlbumWriter::replacesAnExistingAlbumWhole()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     writeAll(folder.index(), QByteArray(100000, 'x'));
     QList<QByteArray> paths, names;
     fill(paths, names, 3001, 2);
-    AlbumWriter::write(folder.path(), 2, paths, names);
+    AlbumWriter::write(folder.programFolder(), 2, paths, names);
     QCOMPARE(readAll(folder.index()), AlbumWriter::page(2, paths, names));
     QCOMPARE(readAll(folder.index()), expectedHeader() + expectedRow(names[1], paths[1]) +
                                           expectedRow(names[2], paths[2]) + expectedFooter());
@@ -217,29 +219,30 @@ void TestAlbumWriter::replacesAnExistingAlbumWhole()
 
 void TestAlbumWriter::replacesDecorations()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     for (const char* name : DecorationNames)
         writeAll(folder.downloads(name), "old picture");
-    AlbumWriter::write(folder.path(), 0, {}, {});
+    AlbumWriter::write(folder.programFolder(), 0, {}, {});
     for (const char* name : DecorationNames)
-        QCOMPARE(readAll(folder.downloads(name)), ProgramFolder::sourceImage(name));
+        QCOMPARE(readAll(folder.downloads(name)), ScratchProgramFolder::sourceImage(name));
 }
 
 void TestAlbumWriter::noDownloadsFolder()
 {
-    ProgramFolder folder(false);
-    QVERIFY_THROWS_EXCEPTION(OperationError, AlbumWriter::write(folder.path(), 0, {}, {}));
+    ScratchProgramFolder folder(false);
+    QVERIFY_THROWS_EXCEPTION(OperationError, AlbumWriter::write(folder.programFolder(), 0, {}, {}));
     QVERIFY(!QFile::exists(folder.path() + u"/downloads"_s));
 }
 
 void TestAlbumWriter::readOnlyAlbumStays()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     writeAll(folder.index(), "old album");
     clearWriteBits(folder.index());
     QList<QByteArray> paths, names;
     fill(paths, names, 3001, 1);
-    QVERIFY_THROWS_EXCEPTION(OperationError, AlbumWriter::write(folder.path(), 1, paths, names));
+    QVERIFY_THROWS_EXCEPTION(OperationError,
+                             AlbumWriter::write(folder.programFolder(), 1, paths, names));
     QCOMPARE(readAll(folder.index()), QByteArray("old album"));
     for (const char* name : DecorationNames)
         QVERIFY(!QFile::exists(folder.downloads(name)));
@@ -256,11 +259,12 @@ void TestAlbumWriter::missingDecorationStopsLaterCopies_data()
 void TestAlbumWriter::missingDecorationStopsLaterCopies()
 {
     QFETCH(int, missing);
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     QVERIFY(QFile::remove(folder.data(DecorationNames[missing])));
     QList<QByteArray> paths, names;
     fill(paths, names, 3001, 1);
-    QVERIFY_THROWS_EXCEPTION(OperationError, AlbumWriter::write(folder.path(), 1, paths, names));
+    QVERIFY_THROWS_EXCEPTION(OperationError,
+                             AlbumWriter::write(folder.programFolder(), 1, paths, names));
     QCOMPARE(readAll(folder.index()), AlbumWriter::page(1, paths, names));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(QFile::exists(folder.downloads(DecorationNames[i])), i < missing);
@@ -268,10 +272,10 @@ void TestAlbumWriter::missingDecorationStopsLaterCopies()
 
 void TestAlbumWriter::moreThanAThousandPages()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     QList<QByteArray> paths, names;
     fill(paths, names, 3001, 3000);
-    AlbumWriter::write(folder.path(), 3000, paths, names);
+    AlbumWriter::write(folder.programFolder(), 3000, paths, names);
     const QByteArray page = readAll(folder.index());
     QCOMPARE(page.count("<tr>\r\n<td>\r\n"), 3000);
     QVERIFY(page.contains("<img src=\"foto1001.jpg\""));
@@ -282,11 +286,12 @@ void TestAlbumWriter::moreThanAThousandPages()
 
 void TestAlbumWriter::countBeyondTheListsWritesNothing()
 {
-    ProgramFolder folder;
+    ScratchProgramFolder folder;
     writeAll(folder.index(), "old album");
     QList<QByteArray> paths, names;
     fill(paths, names, 3001, 3000);
-    QVERIFY_THROWS_EXCEPTION(OperationError, AlbumWriter::write(folder.path(), 3001, paths, names));
+    QVERIFY_THROWS_EXCEPTION(OperationError,
+                             AlbumWriter::write(folder.programFolder(), 3001, paths, names));
     QCOMPARE(readAll(folder.index()), QByteArray("old album"));
     QVERIFY(!QFile::exists(folder.downloads("bg.gif")));
 }

@@ -194,7 +194,7 @@ void TestMainWindow::cleanup()
 
 std::unique_ptr<Main> TestMainWindow::openMain()
 {
-    auto main = std::make_unique<Main>(m_dir->path());
+    auto main = std::make_unique<Main>(ProgramFolder(m_dir->path()));
     main->show();
     if (!QTest::qWaitForWindowExposed(main.get()))
         qWarning("main window not exposed");
@@ -458,6 +458,8 @@ void TestMainWindow::dialogsReturnTheFocusToDown()
     click(*main, u"cashe"_s);
     QCOMPARE(main->focusWidget(), child<QWidget>(*main, u"Down"_s));
     QCOMPARE(m_shown, QStringList({u"About"_s, u"Options"_s}));
+    // Cancel kept the limit and the file.
+    QCOMPARE(settingsFile(), FirstStartSettings);
 }
 
 void TestMainWindow::cacheDialogChangesTheLimit()

@@ -1,7 +1,5 @@
 #include "dialogs/Options.h"
-#include "net/DownloadControl.h"
-#include "settings/Ini.h"
-#include "support/TestSupport.h"
+#include "net/ResponseCache.h"
 #include "widgets/ModalHook.h"
 #include "widgets/SpinArrows.h"
 #include "widgets/TamskXpButton.h"
@@ -14,9 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QByteArray StoredSettings = "[Main]\r\nDownloadImages=10\r\nUseProxy=False\r\n"
-                                  "ProxyName=127.0.0.1\r\nProxyPort=8080\r\nCasheSize=300\r\n";
 
 void click(QDialog& dialog, const QString& button)
 {
@@ -50,7 +45,7 @@ private Q_SLOTS:
     void layout();
     void opensWithLimitAndEmptyCache();
     void arrowsThenCancelChangeNothing();
-    void okWithoutTouchingWritesTheLimitUnchanged();
+    void okWithoutTouchingKeepsTheLimit();
     void okKeepsTheChosenLimit();
     void spinStopsAtItsBounds_data();
     void spinStopsAtItsBounds();
@@ -64,28 +59,23 @@ private:
     // Opens the dialog modally; `answer` acts on it once it is on screen.
     int run(const std::function<void(QDialog&)>& answer);
     void storeEntries(int count);
-    QByteArray settingsFile() const { return TestSupport::readAll(m_ini.FileName()); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Download_Control> m_engine;
-    Ini m_ini;
+    ResponseCache m_cache;
     qint16 m_limit = 300;
 };
 
 void TestOptions::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_engine = std::make_unique<Download_Control>();
-    m_engine->setPathCasheFiles(m_dir->filePath(u"!cashe"_s));
-    m_ini.setFileName(m_dir->filePath(u"options.ini"_s));
-    TestSupport::writeAll(m_ini.FileName(), StoredSettings);
+    m_cache = ResponseCache();
+    m_cache.setFolder(m_dir->filePath(u"!cashe"_s));
     m_limit = 300;
 }
 
 void TestOptions::cleanup()
 {
     ModalHook::setOnShown({});
-    m_engine.reset();
     m_dir.reset();
 }
 
@@ -99,23 +89,24 @@ int TestOptions::run(const std::function<void(QDialog&)>& answer)
         if (dialog.isVisible())
             dialog.reject();
     });
-    Options options(*m_engine, m_ini, m_limit);
+    Options options(m_cache, m_limit);
     const int result = ModalHook::exec(options);
     [&] { QVERIFY(shown); }();
+    m_limit = options.CasheSizeSetting();
     return result;
 }
 
 void TestOptions::storeEntries(int count)
 {
     for (int i = 1; i <= count; ++i)
-        m_engine->cache().store("/photo/page" + QByteArray::number(i) + ".html",
-                                "HTTP/1.0 200 OK\r\n\r\nbody " + QByteArray::number(i));
-    QCOMPARE(m_engine->SizeCashe(), qint16(count));
+        m_cache.store("/photo/page" + QByteArray::number(i) + ".html",
+                      "HTTP/1.0 200 OK\r\n\r\nbody " + QByteArray::number(i));
+    QCOMPARE(m_cache.size(), qint16(count));
 }
 
 void TestOptions::window()
 {
-    Options options(*m_engine, m_ini, m_limit);
+    Options options(m_cache, m_limit);
     QCOMPARE(options.windowTitle(), u"Настройки кэширования"_s);
     QCOMPARE(options.size(), QSize(194, 122));
     QCOMPARE(options.minimumSize(), options.maximumSize());
@@ -148,7 +139,7 @@ void TestOptions::layout()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QRect, place);
-    Options options(*m_engine, m_ini, m_limit);
+    Options options(m_cache, m_limit);
     auto* control = options.findChild<QWidget*>(name);
     QVERIFY(control);
     if (place.isEmpty())
@@ -184,17 +175,14 @@ void TestOptions::arrowsThenCancelChangeNothing()
     });
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(m_limit, qint16(300));
-    QCOMPARE(settingsFile(), StoredSettings);
 }
 
-void TestOptions::okWithoutTouchingWritesTheLimitUnchanged()
+void TestOptions::okWithoutTouchingKeepsTheLimit()
 {
-    // The file holds another value, so the write shows.
-    m_ini.WInIi("Main", "CasheSize", 123);
+    m_limit = 123;
     const int result = run([](QDialog& dialog) { click(dialog, u"OK"_s); });
     QCOMPARE(result, int(QDialog::Accepted));
-    QCOMPARE(m_limit, qint16(300));
-    QCOMPARE(settingsFile(), StoredSettings);
+    QCOMPARE(m_limit, qint16(123));
 }
 
 void TestOptions::okKeepsTheChosenLimit()
@@ -204,11 +192,8 @@ void TestOptions::okKeepsTheChosenLimit()
         click(dialog, u"OK"_s);
     });
     QCOMPARE(m_limit, qint16(298));
-    QByteArray expected = StoredSettings;
-    expected.replace("CasheSize=300", "CasheSize=298");
-    QCOMPARE(settingsFile(), expected);
-    // The engine hears of it only when the next run starts.
-    QCOMPARE(m_engine->cache().limit(), qint16(300));
+    // The cache hears of it only when the next run starts.
+    QCOMPARE(m_cache.limit(), qint16(300));
 }
 
 void TestOptions::spinStopsAtItsBounds_data()
@@ -274,10 +259,9 @@ void TestOptions::clearThenCancel()
         QCOMPARE(text(dialog, u"KS"_s), u"301"_s);
         click(dialog, u"Cancel"_s);
     });
-    QCOMPARE(m_engine->SizeCashe(), qint16(0));
-    QVERIFY(!m_engine->cache().lookup("/photo/page1.html"));
+    QCOMPARE(m_cache.size(), qint16(0));
+    QVERIFY(!m_cache.lookup("/photo/page1.html"));
     QCOMPARE(m_limit, qint16(300));
-    QCOMPARE(settingsFile(), StoredSettings);
 }
 
 void TestOptions::closeBoxIsCancel()
@@ -288,7 +272,6 @@ void TestOptions::closeBoxIsCancel()
     });
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(m_limit, qint16(300));
-    QCOMPARE(settingsFile(), StoredSettings);
 }
 
 void TestOptions::okHasTheFocusAndTabOrder()

@@ -424,7 +424,6 @@ void TestDownloadControl::replyOverTheLimit()
     QCOMPARE(fetch(engine, "/"), QByteArray("error"));
     QCOMPARE(engine.statusText(), u"Ошибка 10055"_s);
     QCOMPARE(errors.count(), 1);
-    QCOMPARE(Download_Control::DefaultReplyLimit, qint64(256) * 1024 * 1024);
 }
 
 void TestDownloadControl::badProxyPort_data()

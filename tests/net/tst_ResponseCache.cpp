@@ -19,12 +19,12 @@ const QDateTime Created(QDate(2024, 3, 5), QTime(14, 7, 9));
 const QByteArray Ok10 = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>one</p>";
 const QByteArray Ok11 = QByteArrayLiteral("HTTP/1.1 200 OK\r\n\r\n\x00\x01\xff picture bytes");
 
+const QLocale Russian(QLocale::Russian, QLocale::Russia);
+
 QByteArray header()
 {
-    const QByteArray created =
-        QLocale::system().toString(Created.date(), QLocale::ShortFormat).toLatin1();
-    return ";Tervik2 cashe database file\r\n;Created: " + created +
-           " 14:07:09\r\n;Do not edit!\r\n\r\n\r\n[Main]\r\n[Cashe]\r\n";
+    return ";Tervik2 cashe database file\r\n;Created: 05.03.2024 14:07:09\r\n"
+           ";Do not edit!\r\n\r\n\r\n[Main]\r\n[Cashe]\r\n";
 }
 
 class CacheFolder {
@@ -33,6 +33,7 @@ public:
     {
         m_cache.setFolder(path());
         m_cache.setClock([] { return Created; });
+        m_cache.setLocale(Russian);
     }
     QString path() const { return m_dir.path() + u"/!cashe"_s; }
     QString file(const QString& name) const { return path() + u'/' + name; }
@@ -74,6 +75,8 @@ private Q_SLOTS:
     void padNumber_data();
     void padNumber();
     void clearMakesFolderAndDatabase();
+    void createdLineFollowsTheLocale_data();
+    void createdLineFollowsTheLocale();
     void databaseBytesAfterEachStore();
     void onlySuccessRepliesAreStored_data();
     void onlySuccessRepliesAreStored();
@@ -113,6 +116,25 @@ void TestResponseCache::padNumber()
     QFETCH(int, number);
     QFETCH(QByteArray, text);
     QCOMPARE(ResponseCache::PadNumber(number), text);
+}
+
+void TestResponseCache::createdLineFollowsTheLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("ru_RU") << Russian << QByteArray(";Created: 05.03.2024 14:07:09\r\n");
+    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                           << QByteArray(";Created: 3/5/24 2:07:09 PM\r\n");
+    QTest::newRow("C") << QLocale::c() << QByteArray(";Created: 5 Mar 2024 14:07:09\r\n");
+}
+
+// The short date and the long time of the locale, without a time-zone name.
+void TestResponseCache::createdLineFollowsTheLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, line);
+    const QByteArray header = ResponseCache::databaseHeader(Created, locale);
+    QVERIFY2(header.contains(QByteArray("\r\n" + line)), header.constData());
 }
 
 void TestResponseCache::clearMakesFolderAndDatabase()

@@ -47,8 +47,6 @@ private Q_SLOTS:
     void fileExists();
     void folderExists_data();
     void folderExists();
-    void isReadOnly_data();
-    void isReadOnly();
 
     void createFolderMakesTheFolder();
     void createFolderFails_data();
@@ -122,30 +120,6 @@ void TestFileSystem::folderExists()
     QFETCH(QString, name);
     QFETCH(bool, expected);
     QCOMPARE(FileSystem::FolderExists(path(name)), expected);
-}
-
-void TestFileSystem::isReadOnly_data()
-{
-    QTest::addColumn<int>("permissions");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("0644") << int(QFileDevice::ReadOwner | QFileDevice::ReadUser |
-                                 QFileDevice::WriteOwner | QFileDevice::WriteUser |
-                                 QFileDevice::ReadGroup | QFileDevice::ReadOther)
-                          << false;
-    QTest::newRow("0444") << int(ReadOnlyBits) << true;
-    QTest::newRow("0000") << 0 << true;
-    QTest::newRow("group write only")
-        << int(QFileDevice::ReadOwner | QFileDevice::WriteGroup) << false;
-    QTest::newRow("other write only")
-        << int(QFileDevice::ReadOwner | QFileDevice::WriteOther) << false;
-}
-
-void TestFileSystem::isReadOnly()
-{
-    QFETCH(int, permissions);
-    QFETCH(bool, expected);
-    QVERIFY(QFile::setPermissions(path(u"file.txt"_s), QFileDevice::Permissions(permissions)));
-    QCOMPARE(FileSystem::IsReadOnly(path(u"file.txt"_s)), expected);
 }
 
 void TestFileSystem::createFolderMakesTheFolder()

@@ -41,7 +41,7 @@ class TestIni : public QObject {
 private Q_SLOTS:
     void init();
 
-    void fileNameStartsEmptyAndKeepsThePath();
+    void readsTheFileOfTheMomentWithoutCaching();
     void read_data();
     void read();
     void readFromMissingFile();
@@ -86,10 +86,17 @@ void TestIni::init()
     m_ini.setFileName(path());
 }
 
-void TestIni::fileNameStartsEmptyAndKeepsThePath()
+// Nothing is cached: a new file name, or a file changed behind its back, is read at once.
+void TestIni::readsTheFileOfTheMomentWithoutCaching()
 {
-    QCOMPARE(Ini().FileName(), QString());
-    QCOMPARE(m_ini.FileName(), path());
+    TestSupport::writeAll(path(), "[Main]\r\nKey=1\r\n");
+    const QString other = m_dir->filePath(u"other.ini"_s);
+    TestSupport::writeAll(other, "[Main]\r\nKey=2\r\n");
+    QCOMPARE(m_ini.RINI("Main", "Key"), QByteArray("1"));
+    m_ini.setFileName(other);
+    QCOMPARE(m_ini.RINI("Main", "Key"), QByteArray("2"));
+    TestSupport::writeAll(other, "[Main]\r\nKey=3\r\n");
+    QCOMPARE(m_ini.RINI("Main", "Key"), QByteArray("3"));
 }
 
 void TestIni::read_data()

@@ -2,14 +2,11 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString flag(bool on)
+void RecordingCrawlHost::setRunState(RunState state)
 {
-    return on ? u"1"_s : u"0"_s;
+    events << u"state:"_s + stateName(state);
+    states << state;
 }
-
-} // namespace
 
 void RecordingCrawlHost::setStat(const QString& text)
 {
@@ -25,44 +22,7 @@ void RecordingCrawlHost::setPreviewPicture(const QString& path)
     previews << path;
 }
 
-void RecordingCrawlHost::saveSettings()
-{
-    events << u"save"_s;
-    ++settingsSaved;
-}
-
-void RecordingCrawlHost::setDownCaption(const QString& caption)
-{
-    events << u"caption:"_s + caption;
-}
-
-void RecordingCrawlHost::setCasheEnabled(bool enabled)
-{
-    events << u"cashe:"_s + flag(enabled);
-}
-
-void RecordingCrawlHost::setVLEnabled(bool enabled)
-{
-    events << u"VL:"_s + flag(enabled);
-}
-
-void RecordingCrawlHost::setVSEnabled(bool enabled)
-{
-    events << u"VS:"_s + flag(enabled);
-}
-
-void RecordingCrawlHost::setOpenAlboomEnabled(bool enabled)
-{
-    events << u"OpenAlboom:"_s + flag(enabled);
-    openAlboomEnabled = enabled;
-}
-
-void RecordingCrawlHost::focusDown()
-{
-    events << u"focus"_s;
-}
-
-void RecordingCrawlHost::showFailureMessage(const QString& text, const QString& title)
+void RecordingCrawlHost::failureExit(const QString& text, const QString& title)
 {
     events << u"failure"_s;
     ++failureMessages;
@@ -70,17 +30,24 @@ void RecordingCrawlHost::showFailureMessage(const QString& text, const QString& 
     failureTitle = title;
 }
 
-void RecordingCrawlHost::endProgram()
-{
-    events << u"end"_s;
-    programEnded = true;
-}
-
 QStringList RecordingCrawlHost::eventsFrom(const QString& prefix) const
 {
     for (qsizetype i = 0; i < events.size(); ++i) {
         if (events[i].startsWith(prefix))
             return events.mid(i);
+    }
+    return {};
+}
+
+QString RecordingCrawlHost::stateName(RunState state)
+{
+    switch (state) {
+    case RunState::Idle:
+        return u"Idle"_s;
+    case RunState::Running:
+        return u"Running"_s;
+    case RunState::SwitchedOff:
+        return u"SwitchedOff"_s;
     }
     return {};
 }

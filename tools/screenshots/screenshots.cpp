@@ -5,8 +5,8 @@
 #include "dialogs/About.h"
 #include "dialogs/First.h"
 #include "dialogs/Options.h"
-#include "net/DownloadControl.h"
-#include "settings/Ini.h"
+#include "net/ResponseCache.h"
+#include "platform/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,17 +60,15 @@ int main(int argc, char* argv[])
     DemoSiteThread site;
     site.server().addFault("stall=picture:3");
     writeSettings(programFolder.path(), site.portText());
+    const ProgramFolder folder(programFolder.path());
     {
-        Download_Control engine;
-        engine.setPathCasheFiles(programFolder.path() + u"/!cashe"_s);
-        Ini ini;
-        ini.setFileName(programFolder.path() + u"/options.ini"_s);
-        qint16 limit = 300;
-        Options options(engine, ini, limit);
+        ResponseCache cache;
+        cache.setFolder(folder.cache());
+        Options options(cache, 300);
         ok &= save(options, out, u"options.png"_s);
     }
 
-    Main window(programFolder.path());
+    Main window(folder);
     ok &= save(window, out, u"main-idle.png"_s);
 
     // In the middle of a run: two pictures saved, the third one on its way.

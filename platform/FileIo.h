@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+
+// Whole-file reads and writes for settings, cache entries, the cache database, pictures and the
+// album. Failures come back as values, in words a user can read.
+//
+// A save writes a temporary file beside the target and renames it over the target only when
+// every byte is written and closed without error, so a crash or a full disk leaves the old file
+// as it was. A read-only target (no write permission bit) is never replaced. A symbolic link in
+// the target's place is replaced by the new file, never followed.
+namespace FileIo {
+
+// Empty when the operation worked; otherwise why it failed.
+class [[nodiscard]] Error {
+public:
+    Error() = default;
+    explicit Error(QString message) : m_message(std::move(message)) {}
+
+    explicit operator bool() const { return !m_message.isEmpty(); }
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+struct Contents {
+    QByteArray bytes;
+    Error error;
+};
+
+// What a read does with a symbolic link in the file's place.
+enum class Links { Follow, Refuse };
+
+// Whether a save is flushed to the disk before the rename: worth it for files that cannot be
+// made again, not for the cache, which a crash only shortens.
+enum class Sync { Now, Never };
+
+inline constexpr qint64 NoLimit = -1;
+
+// The whole file. Fails for a missing or unreadable file, a folder, a file larger than `maxSize`
+// bytes (when given), and with Links::Refuse for a symbolic link.
+Contents read(const QString& path, qint64 maxSize = NoLimit, Links links = Links::Follow);
+
+// Replaces the file's contents with `bytes` as one step. A new file gets the usual permissions;
+// an existing one keeps its own.
+Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now);
+
+// True when the file exists and none of its write permission bits is set. The bits, not an
+// access check: for root every file would be writable.
+bool isReadOnly(const QString& path);
+
+// Tests put a failing disk in place of the system's write call: the function gets the bytes one
+// write would take and returns how many it took, or -1 for an error.
+using WriteFunction = std::function<qint64(QByteArrayView chunk)>;
+
+class ScopedWriteFunction {
+public:
+    explicit ScopedWriteFunction(WriteFunction write);
+    ~ScopedWriteFunction();
+    ScopedWriteFunction(const ScopedWriteFunction&) = delete;
+    ScopedWriteFunction& operator=(const ScopedWriteFunction&) = delete;
+
+private:
+    WriteFunction m_previous;
+};
+
+} // namespace FileIo

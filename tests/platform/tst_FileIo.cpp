@@ -1,0 +1,198 @@
+#include "platform/FileIo.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using TestSupport::readAll;
+using TestSupport::writeAll;
+
+namespace {
+
+constexpr QFileDevice::Permissions ReadOnlyBits = QFileDevice::ReadOwner | QFileDevice::ReadUser |
+                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ReadUser | QFileDevice::WriteUser;
+
+// Takes `accepted` bytes in all, then fails; 0 after the limit stands for a disk that stops
+// taking bytes without an error.
+FileIo::WriteFunction diskTaking(qint64 accepted, qint64 afterLimit)
+{
+    return [left = accepted, afterLimit](QByteArrayView chunk) mutable -> qint64 {
+        if (left == 0)
+            return afterLimit;
+        const qint64 taken = std::min<qint64>(left, chunk.size());
+        left -= taken;
+        return taken;
+    };
+}
+
+} // namespace
+
+class TestFileIo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void saveWritesEveryByte();
+    void saveReplacesAndKeepsPermissions();
+    void saveRefusesAndKeepsTheOldFile_data();
+    void saveRefusesAndKeepsTheOldFile();
+    void failedWriteKeepsTheOldFile_data();
+    void failedWriteKeepsTheOldFile();
+    void saveReplacesALinkNotItsTarget();
+
+    void readFails_data();
+    void readFails();
+    void readHonoursTheLimit();
+
+    void isReadOnly_data();
+    void isReadOnly();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QStringList files() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFileIo::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    writeAll(path(u"old.dat"_s), "old bytes");
+}
+
+void TestFileIo::saveWritesEveryByte()
+{
+    QByteArray bytes(70000, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7);
+    QVERIFY(!FileIo::save(path(u"new.dat"_s), bytes));
+    QCOMPARE(readAll(path(u"new.dat"_s)), bytes);
+    QVERIFY(!FileIo::save(path(u"empty.dat"_s), {}, FileIo::Sync::Never));
+    QVERIFY(QFile::exists(path(u"empty.dat"_s)));
+    QCOMPARE(files(), (QStringList{u"empty.dat"_s, u"new.dat"_s, u"old.dat"_s}));
+}
+
+void TestFileIo::saveReplacesAndKeepsPermissions()
+{
+    QVERIFY(QFile::setPermissions(path(u"old.dat"_s), OwnerOnly));
+    QVERIFY(!FileIo::save(path(u"old.dat"_s), "new"));
+    QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("new"));
+    QCOMPARE(QFile::permissions(path(u"old.dat"_s)) & 0x7777, OwnerOnly);
+}
+
+void TestFileIo::saveRefusesAndKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("read-only file") << u"old.dat"_s;
+    QTest::newRow("folder in the place") << u"folder"_s;
+    QTest::newRow("missing folder") << u"no such folder/new.dat"_s;
+}
+
+void TestFileIo::saveRefusesAndKeepsTheOldFile()
+{
+    QFETCH(QString, name);
+    QVERIFY(QFile::setPermissions(path(u"old.dat"_s), ReadOnlyBits));
+    QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
+    const FileIo::Error error = FileIo::save(path(name), "new");
+    QVERIFY(error);
+    QVERIFY(!error.message().isEmpty());
+    QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
+    QCOMPARE(files(), QStringList{u"old.dat"_s});
+}
+
+void TestFileIo::failedWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<qint64>("accepted");
+    QTest::addColumn<qint64>("afterLimit");
+    QTest::newRow("no space at once") << qint64(0) << qint64(-1);
+    QTest::newRow("no space after 4096 bytes") << qint64(4096) << qint64(-1);
+    QTest::newRow("short write") << qint64(100) << qint64(0);
+}
+
+// A full disk leaves the old file whole and no temporary file behind.
+void TestFileIo::failedWriteKeepsTheOldFile()
+{
+    QFETCH(qint64, accepted);
+    QFETCH(qint64, afterLimit);
+    const FileIo::ScopedWriteFunction fullDisk(diskTaking(accepted, afterLimit));
+    QVERIFY(FileIo::save(path(u"old.dat"_s), QByteArray(10000, 'x')));
+    QVERIFY(FileIo::save(path(u"new.dat"_s), QByteArray(10000, 'x'), FileIo::Sync::Never));
+    QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
+    QCOMPARE(files(), QStringList{u"old.dat"_s});
+}
+
+void TestFileIo::saveReplacesALinkNotItsTarget()
+{
+    QVERIFY(QFile::link(path(u"old.dat"_s), path(u"link.dat"_s)));
+    QVERIFY(!FileIo::save(path(u"link.dat"_s), "new"));
+    QVERIFY(!QFileInfo(path(u"link.dat"_s)).isSymLink());
+    QCOMPARE(readAll(path(u"link.dat"_s)), QByteArray("new"));
+    QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
+}
+
+void TestFileIo::readFails_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("links");
+    QTest::newRow("missing") << u"missing.dat"_s << int(FileIo::Links::Follow);
+    QTest::newRow("folder") << u"folder"_s << int(FileIo::Links::Follow);
+    QTest::newRow("empty name") << QString() << int(FileIo::Links::Follow);
+    QTest::newRow("link refused") << u"link.dat"_s << int(FileIo::Links::Refuse);
+}
+
+void TestFileIo::readFails()
+{
+    QFETCH(QString, name);
+    QFETCH(int, links);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
+    QVERIFY(QFile::link(path(u"old.dat"_s), path(u"link.dat"_s)));
+    const FileIo::Contents contents = FileIo::read(name.isEmpty() ? QString() : path(name),
+                                                   FileIo::NoLimit, FileIo::Links(links));
+    QVERIFY(contents.error);
+    QVERIFY(contents.bytes.isEmpty());
+}
+
+void TestFileIo::readHonoursTheLimit()
+{
+    QCOMPARE(FileIo::read(path(u"old.dat"_s), 9).bytes, QByteArray("old bytes"));
+    QVERIFY(FileIo::read(path(u"old.dat"_s), 8).error);
+    QCOMPARE(FileIo::read(path(u"old.dat"_s)).bytes, QByteArray("old bytes"));
+}
+
+void TestFileIo::isReadOnly_data()
+{
+    QTest::addColumn<int>("permissions");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("0644") << int(OwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther)
+                          << false;
+    QTest::newRow("0444") << int(ReadOnlyBits) << true;
+    QTest::newRow("0000") << 0 << true;
+    QTest::newRow("group write only")
+        << int(QFileDevice::ReadOwner | QFileDevice::WriteGroup) << false;
+    QTest::newRow("other write only")
+        << int(QFileDevice::ReadOwner | QFileDevice::WriteOther) << false;
+}
+
+// The mode bits decide, also for root, to whom every file is writable.
+void TestFileIo::isReadOnly()
+{
+    QFETCH(int, permissions);
+    QFETCH(bool, expected);
+    QVERIFY(QFile::setPermissions(path(u"old.dat"_s), QFileDevice::Permissions(permissions)));
+    QCOMPARE(FileIo::isReadOnly(path(u"old.dat"_s)), expected);
+    QVERIFY(!FileIo::isReadOnly(path(u"missing.dat"_s)));
+}
+
+QTEST_GUILESS_MAIN(TestFileIo)
+#include "tst_FileIo.moc"
