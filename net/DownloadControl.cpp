@@ -1,5 +1,6 @@
 #include "net/DownloadControl.h"
 
+#include "net/HttpReply.h"
 #include "platform/ControlBytes.h"
 #include "platform/Cp1251.h"
 #include "platform/OperationError.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <cerrno>
 
@@ -24,8 +26,6 @@ constexpr int ErrorInvalidArgument = 10022;
 constexpr int ErrorNoBufferSpace = 10055;
 constexpr int ErrorConnectionReset = 10054;
 constexpr int ErrorTimedOut = 10060;
-constexpr qsizetype ProxyAuthPosition = 9;
-constexpr qsizetype NotFoundLastPosition = 18;
 
 const QByteArray CrLf = "\r\n";
 
@@ -103,6 +103,9 @@ QString hostText(const QByteArray& host)
 Download_Control::Download_Control(QObject* parent)
     : QObject(parent), m_socket(new QTcpSocket(this)), m_statusText(u"Ready"_s)
 {
+    // Straight to the site or to the proxy the user named: never through a proxy of the
+    // environment or the system.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
     m_timer1.setInterval(500);
     connect(&m_timer1, &QTimer::timeout, this, &Download_Control::Timer1_Timer);
     connect(m_socket, &QTcpSocket::connected, this, &Download_Control::WS_Connect);
@@ -332,17 +335,8 @@ void Download_Control::appendArrival(qint64 available)
     if (got == 0)
         return;
     setStatus(u"Загрузка данных:  %1 Bytes"_s.arg(m_replyBuffer.size()));
-    if (markerArrived(sizeBefore))
-        completeTransfer();
-}
-
-// Only the tail that can hold a match made by this arrival is searched.
-bool Download_Control::markerArrived(qsizetype sizeBefore) const
-{
-    if (m_stopString.isEmpty())
-        return false;
-    const qsizetype from = std::max<qsizetype>(0, sizeBefore - (m_stopString.size() - 1));
-    return m_replyBuffer.indexOf(m_stopString, from) >= 0;
+    if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
+        completeTransfer(Ending::AtMarker);
 }
 
 void Download_Control::WS_Close()
@@ -354,7 +348,13 @@ void Download_Control::WS_Close()
         raiseSocketError(ErrorConnectionReset);
         return;
     }
-    completeTransfer();
+    // A reply that ends before the length it declares was cut off: never a reply to keep.
+    if (HttpReply::classify(m_replyBuffer) == HttpReply::Verdict::Reply &&
+        HttpReply::isCutShort(m_replyBuffer)) {
+        raiseSocketError(ErrorConnectionReset);
+        return;
+    }
+    completeTransfer(Ending::ServerClosed);
 }
 
 void Download_Control::WS_Error(QAbstractSocket::SocketError error)
@@ -368,26 +368,27 @@ void Download_Control::WS_Error(QAbstractSocket::SocketError error)
     raiseSocketError(WinsockNumber(error));
 }
 
-void Download_Control::completeTransfer()
+void Download_Control::completeTransfer(Ending ending)
 {
     closeSocket();
     addTraffic(m_replyBuffer.size());
-    if (m_replyBuffer.mid(ProxyAuthPosition, 16) == "407 Unauthorized") {
+    switch (HttpReply::classify(m_replyBuffer)) {
+    case HttpReply::Verdict::ProxyAuthError:
         ShowProxyAuthError();
         finishWith("error");
         return;
-    }
-    const qsizetype notFound = m_replyBuffer.indexOf("404 Not Found");
-    if (notFound >= 0 && notFound <= NotFoundLastPosition) {
+    case HttpReply::Verdict::NotFound:
         finishWith("error");
         return;
+    case HttpReply::Verdict::Reply:
+        break;
     }
     if (m_transferResult == "stop" || m_transferResult == "error")
         return;
     setStatus(u"Загрузка завершена"_s);
     StopAnimation();
     if (m_casheFile)
-        SaveToCashe();
+        SaveToCashe(ending == Ending::AtMarker);
     finishWith(m_replyBuffer);
 }
 
@@ -434,10 +435,10 @@ bool Download_Control::LoadFromCashe()
     return true;
 }
 
-void Download_Control::SaveToCashe()
+void Download_Control::SaveToCashe(bool cutAtMarker)
 {
     try {
-        m_cache.store(m_remoteFile, m_replyBuffer);
+        m_cache.store(m_remoteFile, m_replyBuffer, cutAtMarker);
     } catch (const OperationError&) {
         // A reply that cannot be kept is still handed to the caller.
     }

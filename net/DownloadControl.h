@@ -91,15 +91,15 @@ private:
 
     void connectSocket();
     void appendArrival(qint64 available);
-    void completeTransfer();
+    enum class Ending { ServerClosed, AtMarker };
+    void completeTransfer(Ending ending);
     void raiseSocketError(int number);
     void finishWith(const QByteArray& result);
     void closeSocket();
-    bool markerArrived(qsizetype sizeBefore) const;
     void addTraffic(qint64 count);
 
     bool LoadFromCashe();
-    void SaveToCashe();
+    void SaveToCashe(bool cutAtMarker);
 
     void StartAnimation();
     void StopAnimation();

@@ -1,5 +1,6 @@
 #include "net/ResponseCache.h"
 
+#include "net/HttpReply.h"
 #include "platform/ControlBytes.h"
 #include "platform/Cp1251.h"
 #include "platform/FileIo.h"
@@ -16,7 +17,6 @@ const QByteArray MainSection = "Main";
 const QByteArray CasheSection = "Cashe";
 const QByteArray FilesKey = "Files";
 const QByteArray EntryPrefix = "cashe";
-constexpr qsizetype StatusLength = 15;
 
 std::optional<QByteArray> readFile(const QString& path)
 {
@@ -104,16 +104,15 @@ void ResponseCache::clear()
         writeDatabaseHeader();
 }
 
-bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& reply)
+bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& reply,
+                               bool cutAtMarker)
 {
-    const QByteArrayView status = QByteArrayView(reply).first(std::min(reply.size(), StatusLength));
-    return (status == "HTTP/1.0 200 OK" || status == "HTTP/1.1 200 OK") &&
-           !ControlBytes::anyIn(RemoteFile);
+    return HttpReply::isStorable(reply, cutAtMarker) && !ControlBytes::anyIn(RemoteFile);
 }
 
-void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply)
+void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker)
 {
-    if (!isStorable(RemoteFile, reply))
+    if (!isStorable(RemoteFile, reply, cutAtMarker))
         return;
     if (!FileSystem::FolderExists(m_folder) || !hasDatabase())
         clear();
@@ -129,30 +128,41 @@ void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply)
     m_database.WInIi(MainSection, FilesKey, qint16(n + 1));
 }
 
-std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const
+QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
+                                                 const QByteArray& RemoteFile)
 {
-    const auto bytes = readFile(databasePath());
-    if (!bytes)
-        return std::nullopt;
-    const QByteArray files = Ini::FirstValue(Ini::ReadSection(*bytes, MainSection), FilesKey);
+    const QByteArray files = Ini::FirstValue(Ini::ReadSection(database, MainSection), FilesKey);
     const int n = Ini::ToInteger(files);
     if (n <= 0)
-        return std::nullopt;
+        return {};
     QHash<QByteArray, QByteArray> paths;
-    for (const auto& [key, value] : Ini::ReadSection(*bytes, CasheSection)) {
+    for (const auto& [key, value] : Ini::ReadSection(database, CasheSection)) {
         const QByteArray name = key.toLower();
         if (!paths.contains(name)) // the first of duplicate keys is the one read
             paths.insert(name, value);
     }
+    QList<QByteArray> numbers;
     for (int i = 1; i <= n; ++i) {
         const QByteArray number = PadNumber(i);
         const auto found = paths.constFind(EntryPrefix + number);
-        if (found == paths.cend() || *found != RemoteFile)
-            continue;
-        // An entry without its reply is passed over: a later copy may hold it.
-        const auto reply = readFile(entryPath(number));
-        if (reply && !reply->isEmpty())
-            return reply;
+        if (found != paths.cend() && *found == RemoteFile)
+            numbers.append(number);
+    }
+    return numbers;
+}
+
+std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const
+{
+    const auto database = readFile(databasePath());
+    if (!database)
+        return std::nullopt;
+    for (const QByteArray& number : matchingEntries(*database, RemoteFile)) {
+        // An entry without its reply is passed over: a later copy may hold it. A link in the
+        // entry's place may lead anywhere and is never read.
+        FileIo::Contents entry =
+            FileIo::read(entryPath(number), FileIo::NoLimit, FileIo::Links::Refuse);
+        if (!entry.error && !entry.bytes.isEmpty())
+            return std::move(entry.bytes);
     }
     return std::nullopt;
 }

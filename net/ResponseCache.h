@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <functional>
@@ -44,11 +45,18 @@ public:
     // The database is read once.
     std::optional<QByteArray> lookup(const QByteArray& RemoteFile) const;
 
-    // Stores a "200 OK" reply under its path; anything else, or a path holding control bytes, is
-    // left out. Throws OperationError when the folder or a file cannot be written.
-    void store(const QByteArray& RemoteFile, const QByteArray& reply);
+    // Stores a complete "200 OK" reply under its path (complete: its header ends, and unless the
+    // stop marker cut it short on purpose, its body is as long as it says); anything else, or a
+    // path holding control bytes, is left out. Throws OperationError when the folder or a file
+    // cannot be written.
+    void store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker = false);
 
-    static bool isStorable(const QByteArray& RemoteFile, const QByteArray& reply);
+    // The entry numbers (five digits) that a database's bytes name for this path, in order.
+    static QList<QByteArray> matchingEntries(const QByteArray& database,
+                                             const QByteArray& RemoteFile);
+
+    static bool isStorable(const QByteArray& RemoteFile, const QByteArray& reply,
+                           bool cutAtMarker = false);
     // The entry number with leading zeros up to five digits.
     static QByteArray PadNumber(int number);
     // The seven header lines of a new database.

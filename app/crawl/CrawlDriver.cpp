@@ -3,6 +3,7 @@
 #include "album/AlbumWriter.h"
 #include "app/crawl/CrawlHost.h"
 #include "app/crawl/PictureName.h"
+#include "app/crawl/SitePage.h"
 #include "net/Transfer.h"
 #include "platform/Constants.h"
 #include "platform/Cp1251.h"
@@ -16,26 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The site sends KOI8-R; the markers are its bytes.
-// "Есчё</a>": ends the front page's link to the first listing page.
-constexpr char FrontPageMarkerBytes[] = {'\xE5', '\xD3', '\xDE', '\xA3', '<', '/', 'a', '>'};
-// "ЗАБАВНЫЙЕ КАРТИНКИ": starts a listing page's picture block.
-constexpr char PictureBlockMarkerBytes[] = {'\xFA', '\xE1', '\xE2', '\xE1', '\xF7', '\xEE',
-                                            '\xF9', '\xEA', '\xE5', ' ',    '\xEB', '\xE1',
-                                            '\xF2', '\xF4', '\xE9', '\xEE', '\xEB', '\xE9'};
-constexpr QByteArrayView FrontPageMarker(FrontPageMarkerBytes, sizeof FrontPageMarkerBytes);
-constexpr QByteArrayView PictureBlockMarker(PictureBlockMarkerBytes,
-                                            sizeof PictureBlockMarkerBytes);
-constexpr QByteArrayView BlockEnd = "&raquo;&raquo;";
-constexpr QByteArrayView NavigationStart = "&laquo;&laquo;";
-constexpr QByteArrayView ListingPagePath = "/photo/page";
-constexpr QByteArrayView PicturePath = "/image/";
-constexpr char PathEnd = '\'';
-constexpr QByteArrayView HeaderEnd = "\r\n\r\n";
-
-constexpr QByteArrayView FrontPageStop = "photo/random.html";
-constexpr QByteArrayView ListingPageStop = BlockEnd;
 
 // The window's texts. "Грузиццo" of the front page and the listing pages ends in a Latin "o";
 // that of the pictures in a Cyrillic "о".
@@ -51,25 +32,11 @@ const QString FailureTitle = u"Ужос нах!"_s;
 // Thrown where a page does not look as expected; ends the run in the failure exit.
 struct PageUnexpected {};
 
-[[noreturn]] void unexpected()
+template <typename T> T expected(std::optional<T> found)
 {
-    throw PageUnexpected{};
-}
-
-qsizetype find(QByteArrayView text, QByteArrayView marker)
-{
-    const qsizetype at = text.indexOf(marker);
-    if (at < 0)
-        unexpected();
-    return at;
-}
-
-qsizetype find(QByteArrayView text, char marker)
-{
-    const qsizetype at = text.indexOf(marker);
-    if (at < 0)
-        unexpected();
-    return at;
+    if (!found)
+        throw PageUnexpected{};
+    return *std::move(found);
 }
 
 // The caption of `VL` only ever holds the scroll bar's digits; anything else walks no page.
@@ -144,25 +111,17 @@ void CrawlDriver::run(const CrawlHost::RunSettings& settings)
         m_transfer.setUseProxyServer(Cp1251::fromUnicode(settings.proxyName),
                                      Cp1251::fromUnicode(settings.proxyPort), settings.proxyOn);
         m_transfer.setCasheSize(settings.cacheLimit);
-        m_transfer.setStopString(FrontPageStop.toByteArray());
+        m_transfer.setStopString(SitePage::FrontPageStop.toByteArray());
         m_transfer.setRHost(Constants::SiteHost.toByteArray());
         m_host.setStat(StatFrontPage);
         m_pageIndex = 1;
         const QByteArray front = m_transfer.Down("/", false);
         if (m_running)
-            walkPages(firstPagePath(front));
+            walkPages(expected(SitePage::firstListingPath(front)));
         endOfRun();
     } catch (const PageUnexpected&) {
         failureExit();
     }
-}
-
-QByteArray CrawlDriver::firstPagePath(const QByteArray& front)
-{
-    const qsizetype marker = find(front, FrontPageMarker);
-    // The marker and the two bytes before it are cut off.
-    const QByteArrayView cut = QByteArrayView(front).first(std::max<qsizetype>(marker - 2, 0));
-    return cut.sliced(find(cut, ListingPagePath)).toByteArray();
 }
 
 void CrawlDriver::walkPages(QByteArray pagePath)
@@ -170,7 +129,7 @@ void CrawlDriver::walkPages(QByteArray pagePath)
     for (m_pageIndex = 1; m_pageIndex <= m_pageCount; ++m_pageIndex) {
         const int index = m_pageIndex;
         m_host.setStat(StatListingPage.arg(index));
-        m_transfer.setStopString(ListingPageStop.toByteArray());
+        m_transfer.setStopString(SitePage::ListingPageStop.toByteArray());
         if (!m_running)
             return;
         const QByteArray listing = m_transfer.Down(pagePath, true);
@@ -178,25 +137,17 @@ void CrawlDriver::walkPages(QByteArray pagePath)
             return;
         m_pagePaths[index] = pagePath;
 
-        QByteArrayView block = QByteArrayView(listing).sliced(find(listing, PictureBlockMarker));
-        // The block keeps the "&" that begins its end marker.
-        block = block.first(find(block, BlockEnd) + 1);
-        QByteArrayView navigation = block.sliced(find(block, NavigationStart));
-        navigation = navigation.sliced(find(navigation, ListingPagePath));
-        const QByteArray nextPagePath = navigation.first(find(navigation, PathEnd)).toByteArray();
-        const QByteArrayView picture = block.sliced(find(block, PicturePath));
-        const QByteArray picturePath = picture.first(find(picture, PathEnd)).toByteArray();
-        pagePath = nextPagePath;
+        const SitePage::Listing page = expected(SitePage::parseListing(listing));
+        pagePath = page.nextPagePath;
         if (!m_running)
             return;
 
         m_transfer.setStopString({});
         m_host.setStat(StatPicture.arg(index));
-        const QByteArray reply = m_transfer.Down(picturePath, true);
+        const QByteArray reply = m_transfer.Down(page.picturePath, true);
         if (!m_running)
             return;
-        const qsizetype header = find(reply, HeaderEnd);
-        savePicture(index, picturePath, reply.sliced(header + HeaderEnd.size()));
+        savePicture(index, page.picturePath, expected(SitePage::body(reply)).toByteArray());
         if (!m_running)
             return;
     }

@@ -61,7 +61,6 @@ private:
     void startRun();
     void switchOff();
     void run(const CrawlHost::RunSettings& settings);
-    static QByteArray firstPagePath(const QByteArray& front);
     void walkPages(QByteArray pagePath);
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
     void endOfRun();

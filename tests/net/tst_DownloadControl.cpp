@@ -1,6 +1,7 @@
 #include "net/DownloadControl.h"
 #include "support/ScriptedServer.h"
 
+#include <QNetworkProxy>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,7 +64,10 @@ private Q_SLOTS:
     void dripWithMarkerSplit();
     void markerSplitAcrossTwoArrivals();
     void markerInFirstPacket();
+    void resetInTheMiddleOfABody_data();
     void resetInTheMiddleOfABody();
+    void environmentProxyIsNeverUsed_data();
+    void environmentProxyIsNeverUsed();
     void notFoundPosition_data();
     void notFoundPosition();
     void proxyAuthorisation_data();
@@ -306,20 +310,61 @@ void TestDownloadControl::markerInFirstPacket()
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/").size() + packet.size());
 }
 
+void TestDownloadControl::resetInTheMiddleOfABody_data()
+{
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("reset") << true;
+    // A clean close before the declared length is just as broken: a picture cut in half.
+    QTest::newRow("close short of the length") << false;
+}
+
 void TestDownloadControl::resetInTheMiddleOfABody()
 {
+    QFETCH(bool, reset);
     ScriptedServer server;
     QVERIFY(server.listen());
     server.send("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n" + QByteArray(1000, 'b'))
-        .pause(100)
-        .reset();
+        .pause(100);
+    reset ? server.reset() : server.close();
+    QTemporaryDir folder;
     Download_Control engine;
+    engine.setPathCasheFiles(folder.filePath(u"!cashe"_s));
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/pic.jpg"), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/pic.jpg", true), QByteArray("error"));
     QCOMPARE(engine.statusText(), u"Ошибка 10054"_s);
     QVERIFY(engine.statusIsLink());
     QCOMPARE(errors.count(), 1);
+    QCOMPARE(engine.SizeCashe(), qint16(0));
+}
+
+void TestDownloadControl::environmentProxyIsNeverUsed_data()
+{
+    QTest::addColumn<bool>("throughOwnProxy");
+    QTest::newRow("direct to the site") << false;
+    QTest::newRow("through the proxy the user named") << true;
+}
+
+// http_proxy and friends become Qt's application proxy, which Qt skips only for loopback names.
+// The engine must go where it is told (here: names that resolve nowhere), never through that
+// proxy, and never hand it the credentials it holds.
+void TestDownloadControl::environmentProxyIsNeverUsed()
+{
+    QFETCH(bool, throughOwnProxy);
+    ScriptedServer elsewhere;
+    QVERIFY(elsewhere.listen());
+    elsewhere.send("HTTP/1.0 200 Connection established\r\n\r\n" + Page).close();
+    const QNetworkProxy before = QNetworkProxy::applicationProxy();
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s,
+                                                     elsewhere.port(), u"user"_s, u"secret"_s));
+    Download_Control engine;
+    engine.setRHost("site.invalid");
+    engine.setUseProxyServer("proxy.invalid", "3128", throughOwnProxy);
+    const QByteArray reply = fetch(engine, "/");
+    QNetworkProxy::setApplicationProxy(before);
+    QCOMPARE(elsewhere.connections(), 0);
+    QCOMPARE(reply, QByteArray("error"));
+    QCOMPARE(engine.statusText(), u"Ошибка 11001"_s);
 }
 
 void TestDownloadControl::notFoundPosition_data()

@@ -177,24 +177,36 @@ void TestResponseCache::databaseBytesAfterEachStore()
 void TestResponseCache::onlySuccessRepliesAreStored_data()
 {
     QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("cutAtMarker");
     QTest::addColumn<bool>("stored");
-    QTest::newRow("HTTP/1.0 200 OK") << QByteArray("HTTP/1.0 200 OK\r\n\r\nx") << true;
-    QTest::newRow("HTTP/1.1 200 OK") << QByteArray("HTTP/1.1 200 OK\r\n\r\nx") << true;
-    QTest::newRow("no line break") << QByteArray("HTTP/1.0 200 OKAY") << true;
-    QTest::newRow("200 Ok") << QByteArray("HTTP/1.0 200 Ok\r\n\r\nx") << false;
-    QTest::newRow("304") << QByteArray("HTTP/1.0 304 Not Modified\r\n\r\n") << false;
-    QTest::newRow("206") << QByteArray("HTTP/1.1 206 Partial Content\r\n\r\nx") << false;
-    QTest::newRow("HTTP/2") << QByteArray("HTTP/2.0 200 OK\r\n\r\nx") << false;
-    QTest::newRow("cut short") << QByteArray("HTTP/1.0 200 O") << false;
-    QTest::newRow("leading blank") << QByteArray(" HTTP/1.0 200 OK\r\n") << false;
+    QTest::newRow("HTTP/1.0 200 OK") << QByteArray("HTTP/1.0 200 OK\r\n\r\nx") << false << true;
+    QTest::newRow("HTTP/1.1 200 OK") << QByteArray("HTTP/1.1 200 OK\r\n\r\nx") << false << true;
+    // A reply that can never be used must not be kept, or every later run fails from the cache.
+    QTest::newRow("status line alone") << QByteArray("HTTP/1.0 200 OK\r\n") << false << false;
+    QTest::newRow("no blank line")
+        << QByteArray("HTTP/1.0 200 OKAY\r\nServer: x\r\n") << false << false;
+    QTest::newRow("LF line ends") << QByteArray("HTTP/1.0 200 OK\nA: b\n\nbody") << false << false;
+    QTest::newRow("body as long as declared")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nbody") << false << true;
+    QTest::newRow("body shorter than declared")
+        << QByteArray("HTTP/1.0 200 OK\r\ncontent-length:  9\r\n\r\nbody") << false << false;
+    QTest::newRow("cut at the stop marker on purpose")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nbody") << true << true;
+    QTest::newRow("200 Ok") << QByteArray("HTTP/1.0 200 Ok\r\n\r\nx") << false << false;
+    QTest::newRow("304") << QByteArray("HTTP/1.0 304 Not Modified\r\n\r\n") << false << false;
+    QTest::newRow("206") << QByteArray("HTTP/1.1 206 Partial Content\r\n\r\nx") << false << false;
+    QTest::newRow("HTTP/2") << QByteArray("HTTP/2.0 200 OK\r\n\r\nx") << false << false;
+    QTest::newRow("cut short") << QByteArray("HTTP/1.0 200 O") << false << false;
+    QTest::newRow("leading blank") << QByteArray(" HTTP/1.0 200 OK\r\n") << false << false;
 }
 
 void TestResponseCache::onlySuccessRepliesAreStored()
 {
     QFETCH(QByteArray, reply);
+    QFETCH(bool, cutAtMarker);
     QFETCH(bool, stored);
     CacheFolder folder;
-    folder.cache().store("/x", reply);
+    folder.cache().store("/x", reply, cutAtMarker);
     QCOMPARE(QDir(folder.path()).exists(), stored);
     QCOMPARE(folder.cache().lookup("/x"), stored ? std::optional<QByteArray>(reply) : std::nullopt);
 }
