@@ -8,12 +8,15 @@
 
 using namespace Qt::StringLiterals;
 
-QByteArray AlbumWriter::escaped(const QByteArray& fromSite)
+QByteArray AlbumWriter::escaped(QByteArrayView fromSite)
 {
     QByteArray text;
     text.reserve(fromSite.size());
-    for (char c : fromSite) {
+    for (const char c : fromSite) {
         switch (c) {
+        case '&':
+            text += "&amp;";
+            break;
         case '"':
             text += "&quot;";
             break;
@@ -30,6 +33,19 @@ QByteArray AlbumWriter::escaped(const QByteArray& fromSite)
     return text;
 }
 
+QByteArray AlbumWriter::pictureAddress(QByteArrayView name)
+{
+    QByteArray address;
+    address.reserve(name.size());
+    for (const char c : name) {
+        if (c == '%' || c == '#' || c == '?')
+            address += '%' + QByteArray::number(quint8(c), 16).toUpper();
+        else
+            address += c;
+    }
+    return escaped(address);
+}
+
 QByteArray AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,
                              const QList<QByteArray>& imageNames)
 {
@@ -38,20 +54,28 @@ QByteArray AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,
     for (int i = 1; i <= count; ++i) {
         if (i >= pagePaths.size() || i >= imageNames.size())
             throw OperationError(u"the page lists have no slot %1"_s.arg(i));
-        rows += AlbumTemplate::RowStart() + escaped(imageNames[i]) + AlbumTemplate::RowMiddle() +
-                site + escaped(pagePaths[i]) + AlbumTemplate::RowEnd();
+        if (imageNames[i].isEmpty())
+            continue;
+        rows += AlbumTemplate::RowStart() + pictureAddress(imageNames[i]) +
+                AlbumTemplate::RowMiddle() + site + escaped(pagePaths[i]) + AlbumTemplate::RowEnd();
     }
     return AlbumTemplate::Header() + rows + AlbumTemplate::Footer();
 }
 
-void AlbumWriter::write(const ProgramFolder& folder, int count, const QList<QByteArray>& pagePaths,
-                        const QList<QByteArray>& imageNames)
+FileIo::Error AlbumWriter::write(const ProgramFolder& folder, int count,
+                                 const QList<QByteArray>& pagePaths,
+                                 const QList<QByteArray>& imageNames)
 {
     const QByteArray album = page(count, pagePaths, imageNames);
-    if (const FileIo::Error error = FileIo::save(folder.album(), album))
-        throw OperationError(error.message());
-    for (const char* name : DecorationImages) {
-        const QString fileName = QString::fromLatin1(name);
-        FileSystem::CopyFile(folder.dataFile(fileName), folder.download(fileName));
+    if (FileIo::Error error = FileIo::save(folder.album(), album))
+        return error;
+    try {
+        for (const char* name : DecorationImages) {
+            const QString fileName = QString::fromLatin1(name);
+            FileSystem::CopyFile(folder.dataFile(fileName), folder.download(fileName));
+        }
+    } catch (const OperationError&) {
+        // The page is written; it only lacks its look.
     }
+    return {};
 }

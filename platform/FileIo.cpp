@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -30,36 +31,50 @@ WriteFunction& writeOverride()
     return function;
 }
 
-QString native(const QString& path)
+Reason reasonOf(int errorNumber)
 {
-    return QDir::toNativeSeparators(path);
-}
-
-Error failure(const QString& what, const QString& path, const QString& why)
-{
-    return Error(u"%1 %2: %3"_s.arg(what, native(path), why));
+    switch (errorNumber) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return Reason::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Reason::Denied;
+    case ENOENT:
+    case ENOTDIR:
+        return Reason::NoFolder;
+    case EISDIR:
+        return Reason::FolderInPlace;
+    default:
+        return Reason::Other;
+    }
 }
 
 // Beside the target, so the rename stays on one file system; hidden, so a crash leaves nothing
-// a user trips over; the random part keeps two saves of one name apart.
+// a user trips over; a name of its own, so a target name as long as the file system allows
+// still has room for it.
 QString temporaryPathFor(const QFileInfo& target)
 {
-    const quint32 random = QRandomGenerator::global()->generate();
-    return target.dir().filePath(u".%1.%2.tmp"_s.arg(
-        target.fileName(), QString::number(random, 16).rightJustified(8, u'0')));
+    const quint64 random = QRandomGenerator::global()->generate64();
+    return target.dir().filePath(
+        u".zolvane.%1.tmp"_s.arg(QString::number(random, 16).rightJustified(16, u'0')));
 }
 
-bool openNew(QFile& file, const QFileInfo& target)
+// An exclusive create: never an existing file, nor whatever a link of that name points to.
+Reason openNew(QFile& file, const QFileInfo& target)
 {
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         file.setFileName(temporaryPathFor(target));
+        errno = 0;
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-            return true;
-        if (QFileInfo::exists(file.fileName()) || QFileInfo(file.fileName()).isSymLink())
-            continue;
-        return false;
+            return Reason::None;
+        if (errno != EEXIST)
+            return reasonOf(errno);
     }
-    return false;
+    return Reason::Other;
 }
 
 qint64 writeChunk(QFile& file, QByteArrayView chunk)
@@ -69,26 +84,40 @@ qint64 writeChunk(QFile& file, QByteArrayView chunk)
     return file.write(chunk.data(), chunk.size());
 }
 
-bool writeAll(QFile& file, QByteArrayView bytes)
+// A disk that stops taking bytes without saying why is taken to be full.
+Reason writeAll(QFile& file, QByteArrayView bytes)
 {
     while (!bytes.isEmpty()) {
+        errno = 0;
         const qint64 written = writeChunk(file, bytes);
-        if (written <= 0)
-            return false;
+        if (written < 0)
+            return errno ? reasonOf(errno) : Reason::Other;
+        if (written == 0)
+            return Reason::NoSpace;
         bytes = bytes.sliced(written);
     }
-    return true;
+    return Reason::None;
 }
 
-bool flushToDisk(QFile& file)
+Reason flushToDisk(QFile& file)
 {
 #ifdef Q_OS_WIN
-    return ::_commit(file.handle()) == 0;
+    const bool flushed = ::_commit(file.handle()) == 0;
 #elif defined(Q_OS_DARWIN)
-    return ::fsync(file.handle()) == 0;
+    const bool flushed = ::fsync(file.handle()) == 0;
 #else
-    return ::fdatasync(file.handle()) == 0;
+    const bool flushed = ::fdatasync(file.handle()) == 0;
 #endif
+    return flushed ? Reason::None : reasonOf(errno);
+}
+
+Reason closeChecked(QFile& file)
+{
+    errno = 0;
+    file.close();
+    if (file.error() == QFileDevice::NoError)
+        return Reason::None;
+    return errno ? reasonOf(errno) : Reason::Other;
 }
 
 std::filesystem::path fileSystemPath(const QString& path)
@@ -101,85 +130,101 @@ std::filesystem::path fileSystemPath(const QString& path)
 }
 
 // rename() replaces an existing file, and a symbolic link itself rather than what it points to.
-bool replace(const QString& from, const QString& to, QString& why)
+Reason replace(const QString& from, const QString& to)
 {
     std::error_code error;
     std::filesystem::rename(fileSystemPath(from), fileSystemPath(to), error);
-    if (error)
-        why = QString::fromLocal8Bit(error.message());
-    return !error;
+    return error ? reasonOf(error.default_error_condition().value()) : Reason::None;
 }
 
-Error refuseTarget(const QFileInfo& target)
+Reason refusal(const QFileInfo& target)
 {
     if (target.isSymLink())
-        return {};
+        return Reason::None;
     if (target.isDir())
-        return failure(u"На месте файла папка"_s, target.filePath(), u"не записать"_s);
+        return Reason::FolderInPlace;
     if (target.exists() && (target.permissions() & WriteBits) == 0)
-        return failure(u"Файл только для чтения"_s, target.filePath(), u"не записать"_s);
-    return {};
+        return Reason::ReadOnly;
+    return Reason::None;
 }
 
 } // namespace
+
+Error::Error(Reason reason, const QString& path)
+    : m_reason(reason), m_message(u"%1: %2"_s.arg(QDir::toNativeSeparators(path), describe(reason)))
+{}
+
+QString Error::describe(Reason reason)
+{
+    switch (reason) {
+    case Reason::None:
+        return {};
+    case Reason::NoSpace:
+        return u"места нет"_s;
+    case Reason::ReadOnly:
+        return u"только для чтения"_s;
+    case Reason::Denied:
+        return u"не пускают"_s;
+    case Reason::NoFolder:
+        return u"нет папки"_s;
+    case Reason::FolderInPlace:
+        return u"там папка"_s;
+    case Reason::NotFound:
+        return u"нет файла"_s;
+    case Reason::TooLarge:
+        return u"слишком большой"_s;
+    case Reason::Link:
+        return u"ссылка"_s;
+    case Reason::Other:
+        break;
+    }
+    return u"ашыпка диска"_s;
+}
 
 Contents read(const QString& path, qint64 maxSize, Links links)
 {
     const QFileInfo info(path);
     if (links == Links::Refuse && info.isSymLink())
-        return {{}, failure(u"Не читаю ссылку"_s, path, u"ведёт за пределы папки"_s)};
+        return {{}, Error(Reason::Link, path)};
     if (info.isDir())
-        return {{}, failure(u"Не прочитать"_s, path, u"это папка"_s)};
+        return {{}, Error(Reason::FolderInPlace, path)};
     QFile file(path);
+    errno = 0;
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {{}, failure(u"Не прочитать"_s, path, file.errorString())};
+        return {{}, Error(errno == ENOENT ? Reason::NotFound : reasonOf(errno), path)};
     if (maxSize >= 0 && file.size() > maxSize)
-        return {{}, failure(u"Не прочитать"_s, path, u"файл больше %1 байт"_s.arg(maxSize))};
+        return {{}, Error(Reason::TooLarge, path)};
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return {{}, failure(u"Не прочитать"_s, path, file.errorString())};
+        return {{}, Error(Reason::Other, path)};
     if (maxSize >= 0 && bytes.size() > maxSize)
-        return {{}, failure(u"Не прочитать"_s, path, u"файл больше %1 байт"_s.arg(maxSize))};
+        return {{}, Error(Reason::TooLarge, path)};
     return {std::move(bytes), {}};
 }
 
 Error save(const QString& path, QByteArrayView bytes, Sync sync)
 {
-    const QFileInfo target(path);
     if (path.isEmpty())
-        return Error(u"Не записать: нет имени файла"_s);
-    if (Error refused = refuseTarget(target))
-        return refused;
+        return Error(Reason::NotFound, path);
+    const QFileInfo target(path);
+    if (const Reason refused = refusal(target); refused != Reason::None)
+        return Error(refused, path);
 
     QFile file;
-    if (!openNew(file, target))
-        return failure(u"Не записать"_s, path, file.errorString());
-    const auto discard = [&file] {
-        file.close();
-        file.remove();
-    };
-    if (!writeAll(file, bytes)) {
-        const QString why =
-            file.error() != QFileDevice::NoError ? file.errorString() : u"запись не прошла"_s;
-        discard();
-        return failure(u"Не записать"_s, path, why);
-    }
-    if (sync == Sync::Now && !flushToDisk(file)) {
-        discard();
-        return failure(u"Не записать"_s, path, u"диск не принял данные"_s);
-    }
-    if (target.isFile() && !target.isSymLink())
+    if (const Reason failed = openNew(file, target); failed != Reason::None)
+        return Error(failed, path);
+    Reason failed = writeAll(file, bytes);
+    if (failed == Reason::None && sync == Sync::Now)
+        failed = flushToDisk(file);
+    if (failed == Reason::None && target.isFile() && !target.isSymLink())
         file.setPermissions(target.permissions());
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        const QString why = file.errorString();
+    if (const Reason closing = closeChecked(file); failed == Reason::None)
+        failed = closing;
+    if (failed == Reason::None)
+        failed = replace(file.fileName(), path);
+    if (failed != Reason::None) {
         file.remove();
-        return failure(u"Не записать"_s, path, why);
-    }
-    QString why;
-    if (!replace(file.fileName(), path, why)) {
-        file.remove();
-        return failure(u"Не записать"_s, path, why);
+        return Error(failed, path);
     }
     return {};
 }

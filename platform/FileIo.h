@@ -6,7 +6,7 @@
 #include <functional>
 
 // Whole-file reads and writes for settings, cache entries, the cache database, pictures and the
-// album. Failures come back as values, in words a user can read.
+// album. Failures come back as values, with a reason a user can read.
 //
 // A save writes a temporary file beside the target and renames it over the target only when
 // every byte is written and closed without error, so a crash or a full disk leaves the old file
@@ -14,16 +14,36 @@
 // the target's place is replaced by the new file, never followed.
 namespace FileIo {
 
+enum class Reason {
+    None,
+    NoSpace,       // the disk (or the user's quota) is full
+    ReadOnly,      // the file's write permission bits are clear
+    Denied,        // the system refuses: permissions of the folder, a read-only mount
+    NoFolder,      // the folder is missing, or a file stands in its place
+    FolderInPlace, // a folder stands where the file should be
+    NotFound,      // nothing to read
+    TooLarge,      // larger than the reader takes
+    Link,          // a symbolic link where none is followed
+    Other,
+};
+
 // Empty when the operation worked; otherwise why it failed.
 class [[nodiscard]] Error {
 public:
     Error() = default;
-    explicit Error(QString message) : m_message(std::move(message)) {}
+    Error(Reason reason, const QString& path);
 
-    explicit operator bool() const { return !m_message.isEmpty(); }
+    explicit operator bool() const { return m_reason != Reason::None; }
+    Reason reason() const { return m_reason; }
+    // The reason in a word or two, as the program's status line says it.
+    QString why() const { return describe(m_reason); }
+    // The reason with the file's path.
     const QString& message() const { return m_message; }
 
+    static QString describe(Reason reason);
+
 private:
+    Reason m_reason = Reason::None;
     QString m_message;
 };
 
@@ -54,7 +74,7 @@ Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now);
 bool isReadOnly(const QString& path);
 
 // Tests put a failing disk in place of the system's write call: the function gets the bytes one
-// write would take and returns how many it took, or -1 for an error.
+// write would take and returns how many it took, or -1 with errno set for an error.
 using WriteFunction = std::function<qint64(QByteArrayView chunk)>;
 
 class ScopedWriteFunction {

@@ -4,6 +4,7 @@
 #include "app/crawl/CrawlHost.h"
 #include "app/crawl/PictureName.h"
 #include "app/crawl/SitePage.h"
+#include "net/HttpReply.h"
 #include "net/Transfer.h"
 #include "platform/Constants.h"
 #include "platform/Cp1251.h"
@@ -25,6 +26,9 @@ const QString StatListingPage = u"Грузиццo страница %1..."_s;
 const QString StatPicture = u"Грузиццо картинка %1..."_s;
 const QString StatAlbum = u"Создание альбома..."_s;
 const QString StatDone = u"Фсе. Можно фтыкать."_s;
+const QString StatNotSaved = u"Фсе, но %1: %2."_s;
+const QString StatAlbumNotSaved = u"Фсе, но альбом не записался: %1."_s;
+const QString WhyNoName = u"имя негодное"_s;
 const QString StatSwitchedOff = u"Абламался"_s;
 const QString FailureText = u"Ашиыпка при абработке страниц сайта золванеком."_s;
 const QString FailureTitle = u"Ужос нах!"_s;
@@ -37,6 +41,20 @@ template <typename T> T expected(std::optional<T> found)
     if (!found)
         throw PageUnexpected{};
     return *std::move(found);
+}
+
+// "3 картинки не записались", "5 картинок и альбом не записались".
+QString picturesNotSaved(int count, bool albumToo)
+{
+    const int lastTwo = count % 100;
+    const int last = count % 10;
+    const bool one = last == 1 && lastTwo != 11;
+    const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
+    const QString noun = one ? u"картинка"_s : few ? u"картинки"_s : u"картинок"_s;
+    if (albumToo)
+        return u"%1 %2 и альбом не записались"_s.arg(count).arg(noun);
+    const QString verb = one ? u"не записалась"_s : few ? u"не записались"_s : u"не записалось"_s;
+    return u"%1 %2 %3"_s.arg(count).arg(noun, verb);
 }
 
 // The caption of `VL` only ever holds the scroll bar's digits; anything else walks no page.
@@ -91,6 +109,9 @@ void CrawlDriver::startRun()
 {
     const CrawlHost::RunSettings settings = m_host.runSettings();
     m_pageCount = pageCountFrom(settings.pageCount);
+    m_unsaved = 0;
+    m_unsavedWhy.clear();
+    m_albumError = {};
     m_host.setRunState(CrawlHost::RunState::Running);
     run(settings);
 }
@@ -147,7 +168,12 @@ void CrawlDriver::walkPages(QByteArray pagePath)
         const QByteArray reply = m_transfer.Down(page.picturePath, true);
         if (!m_running)
             return;
-        savePicture(index, page.picturePath, expected(SitePage::body(reply)).toByteArray());
+        const QByteArrayView picture = expected(SitePage::body(reply));
+        // An error page or nothing at all is no picture: the page is done, nothing is saved.
+        if (HttpReply::statusCode(reply) == 200 && !picture.isEmpty())
+            savePicture(index, page.picturePath, picture.toByteArray());
+        else
+            m_imageNames[index].clear();
         if (!m_running)
             return;
     }
@@ -155,21 +181,34 @@ void CrawlDriver::walkPages(QByteArray pagePath)
 
 void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QByteArray& data)
 {
-    const QByteArray name = PictureName::safeName(PictureName::lastSegment(picturePath));
-    m_imageNames[index] = name;
-    if (name.isEmpty())
+    // Only what was saved is listed in the album.
+    m_imageNames[index].clear();
+    const QByteArray name =
+        PictureName::fitted(PictureName::safeName(PictureName::lastSegment(picturePath)));
+    if (name.isEmpty()) {
+        noteUnsaved(WhyNoName);
         return;
+    }
     try {
         if (!FileSystem::FolderExists(m_folder.downloads()))
             FileSystem::CreateFolder(m_folder.downloads());
     } catch (const std::exception&) {
-        // The write below fails as well and is skipped in its turn.
+        // The write below fails as well and says why.
     }
     const QString target = m_folder.download(PictureName::diskName(name));
-    // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped,
-    // and the old one stays as it was; the run goes on.
-    [[maybe_unused]] const FileIo::Error error = FileIo::save(target, data);
+    // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped
+    // and the old one stays as it was; the run goes on and says so at its end.
+    if (const FileIo::Error error = FileIo::save(target, data))
+        noteUnsaved(error.why());
+    else
+        m_imageNames[index] = name;
     m_host.setPreviewPicture(target);
+}
+
+void CrawlDriver::noteUnsaved(const QString& why)
+{
+    if (m_unsaved++ == 0)
+        m_unsavedWhy = why;
 }
 
 void CrawlDriver::endOfRun()
@@ -180,7 +219,7 @@ void CrawlDriver::endOfRun()
         m_host.setStat(StatAlbum);
     writeAlbum(complete);
     if (everyPage)
-        m_host.setStat(StatDone);
+        m_host.setStat(m_unsaved == 0 && !m_albumError ? StatDone : notSavedText());
     m_running = false;
     m_host.setRunState(CrawlHost::RunState::Idle);
 }
@@ -189,11 +228,17 @@ void CrawlDriver::writeAlbum(int count)
 {
     if (!m_albumWriter)
         return;
-    try {
-        m_albumWriter(m_folder, count, m_pagePaths, m_imageNames);
-    } catch (const std::exception&) {
-        // The album is one step of the run: when it fails, the run still ends normally.
-    }
+    // The album is one step of the run: when it fails, the run still ends, and says so.
+    m_albumError = m_albumWriter(m_folder, count, m_pagePaths, m_imageNames);
+}
+
+QString CrawlDriver::notSavedText() const
+{
+    const QString why = m_unsaved > 0 ? m_unsavedWhy : m_albumError.why();
+    if (m_unsaved == 0)
+        return StatAlbumNotSaved.arg(why);
+    const QString pictures = picturesNotSaved(m_unsaved, bool(m_albumError));
+    return StatNotSaved.arg(pictures, why);
 }
 
 void CrawlDriver::failureExit()

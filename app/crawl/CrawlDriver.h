@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/crawl/CrawlHost.h"
+#include "platform/FileIo.h"
 #include "platform/ProgramFolder.h"
 
 #include <QByteArray>
@@ -22,11 +23,11 @@ public:
     // The most pages a run can walk; the lists hold one slot more (slot 0 stays empty).
     static constexpr int MaxPages = 3000;
 
-    // Writes the album for `count` complete pages from slots 1..count; throws OperationError when a
-    // step fails.
-    using AlbumFunction = std::function<void(const ProgramFolder& folder, int count,
-                                             const QList<QByteArray>& pagePaths,
-                                             const QList<QByteArray>& imageNames)>;
+    // Writes the album for `count` complete pages from slots 1..count; says why the album page
+    // could not be written.
+    using AlbumFunction = std::function<FileIo::Error(const ProgramFolder& folder, int count,
+                                                      const QList<QByteArray>& pagePaths,
+                                                      const QList<QByteArray>& imageNames)>;
 
     CrawlDriver(Transfer& transfer, CrawlHost& host, ProgramFolder folder,
                 QObject* parent = nullptr);
@@ -44,6 +45,9 @@ public:
     const QList<QByteArray>& ImageNames() const { return m_imageNames; }
     // True once the failure exit ran: the program is ending and no run starts again.
     bool failed() const { return m_failed; }
+    // What the last run could not save: pictures, and the album page.
+    int unsavedPictures() const { return m_unsaved; }
+    bool albumUnsaved() const { return bool(m_albumError); }
 
     const ProgramFolder& folder() const { return m_folder; }
 
@@ -64,7 +68,9 @@ private:
     void walkPages(QByteArray pagePath);
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
     void endOfRun();
+    void noteUnsaved(const QString& why);
     void writeAlbum(int count);
+    QString notSavedText() const;
     void failureExit();
 
     Transfer& m_transfer;
@@ -80,4 +86,7 @@ private:
     bool m_failed = false;
     QList<QByteArray> m_pagePaths;
     QList<QByteArray> m_imageNames;
+    int m_unsaved = 0;
+    QString m_unsavedWhy;
+    FileIo::Error m_albumError;
 };

@@ -12,6 +12,27 @@ bool isReservedOnWindows(char c)
     return QByteArrayView("<>:\"|?*").contains(c);
 }
 
+// What one byte of a name takes on disk.
+int diskLength(char c)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(c);
+    return 1;
+#else
+    return int(Cp1251::toUnicode(QByteArrayView(&c, 1)).toUtf8().size());
+#endif
+}
+
+int diskLength(QByteArrayView name)
+{
+    int length = 0;
+    for (const char c : name)
+        length += diskLength(c);
+    return length;
+}
+
+constexpr qsizetype LongestKeptExtension = 16;
+
 } // namespace
 
 QByteArray lastSegment(QByteArrayView sitePath)
@@ -35,6 +56,22 @@ QByteArray safeName(QByteArrayView siteName, Rules rules)
     if (rules == Rules::Windows && !name.isEmpty() && (name.back() == '.' || name.back() == ' '))
         name.back() = '_';
     return name;
+}
+
+QByteArray fitted(QByteArrayView safeName, int limit)
+{
+    if (diskLength(safeName) <= limit)
+        return safeName.toByteArray();
+    const qsizetype dot = safeName.lastIndexOf('.');
+    const bool keepExtension = dot > 0 && safeName.size() - dot <= LongestKeptExtension;
+    const QByteArrayView extension = keepExtension ? safeName.sliced(dot) : QByteArrayView();
+    QByteArrayView stem = safeName.first(safeName.size() - extension.size());
+    int length = diskLength(stem) + diskLength(extension);
+    while (!stem.isEmpty() && length > limit) {
+        length -= diskLength(stem.back());
+        stem.chop(1);
+    }
+    return stem.toByteArray() + extension.toByteArray();
 }
 
 QString diskName(QByteArrayView safeName)

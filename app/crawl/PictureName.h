@@ -26,6 +26,14 @@ QByteArray lastSegment(QByteArrayView sitePath);
 // platform reserves. Empty when nothing may be saved: an empty name, "." or "..".
 QByteArray safeName(QByteArrayView siteName, Rules rules = Rules::Native);
 
+// The longest name the file system takes, counted as the system stores names: bytes of UTF-8 on
+// POSIX systems, UTF-16 units on Windows (one for every Windows-1251 character).
+inline constexpr int MaxDiskNameLength = 255;
+
+// The safe name, shortened until its disk name fits `limit`: characters go from the end of the
+// name before its extension, which stays when it is short.
+QByteArray fitted(QByteArrayView safeName, int limit = MaxDiskNameLength);
+
 // The name on disk: the bytes read as Windows-1251, as a browser reading the album finds them.
 QString diskName(QByteArrayView safeName);
 

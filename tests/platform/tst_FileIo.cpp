@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -18,13 +19,15 @@ constexpr QFileDevice::Permissions ReadOnlyBits = QFileDevice::ReadOwner | QFile
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                QFileDevice::ReadUser | QFileDevice::WriteUser;
 
-// Takes `accepted` bytes in all, then fails; 0 after the limit stands for a disk that stops
-// taking bytes without an error.
+// Takes `accepted` bytes in all, then says the disk is full; 0 after the limit stands for a disk
+// that stops taking bytes without an error.
 FileIo::WriteFunction diskTaking(qint64 accepted, qint64 afterLimit)
 {
     return [left = accepted, afterLimit](QByteArrayView chunk) mutable -> qint64 {
-        if (left == 0)
+        if (left == 0) {
+            errno = ENOSPC;
             return afterLimit;
+        }
         const qint64 taken = std::min<qint64>(left, chunk.size());
         left -= taken;
         return taken;
@@ -94,19 +97,22 @@ void TestFileIo::saveReplacesAndKeepsPermissions()
 void TestFileIo::saveRefusesAndKeepsTheOldFile_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("read-only file") << u"old.dat"_s;
-    QTest::newRow("folder in the place") << u"folder"_s;
-    QTest::newRow("missing folder") << u"no such folder/new.dat"_s;
+    QTest::addColumn<FileIo::Reason>("reason");
+    QTest::newRow("read-only file") << u"old.dat"_s << FileIo::Reason::ReadOnly;
+    QTest::newRow("folder in the place") << u"folder"_s << FileIo::Reason::FolderInPlace;
+    QTest::newRow("missing folder") << u"no such folder/new.dat"_s << FileIo::Reason::NoFolder;
+    QTest::newRow("a file for a folder") << u"old.dat/new.dat"_s << FileIo::Reason::NoFolder;
 }
 
 void TestFileIo::saveRefusesAndKeepsTheOldFile()
 {
     QFETCH(QString, name);
+    QFETCH(FileIo::Reason, reason);
     QVERIFY(QFile::setPermissions(path(u"old.dat"_s), ReadOnlyBits));
     QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
     const FileIo::Error error = FileIo::save(path(name), "new");
-    QVERIFY(error);
-    QVERIFY(!error.message().isEmpty());
+    QCOMPARE(error.reason(), reason);
+    QVERIFY(error.message().startsWith(QDir::toNativeSeparators(path(name))));
     QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
     QCOMPARE(files(), QStringList{u"old.dat"_s});
 }
@@ -126,8 +132,10 @@ void TestFileIo::failedWriteKeepsTheOldFile()
     QFETCH(qint64, accepted);
     QFETCH(qint64, afterLimit);
     const FileIo::ScopedWriteFunction fullDisk(diskTaking(accepted, afterLimit));
-    QVERIFY(FileIo::save(path(u"old.dat"_s), QByteArray(10000, 'x')));
-    QVERIFY(FileIo::save(path(u"new.dat"_s), QByteArray(10000, 'x'), FileIo::Sync::Never));
+    QCOMPARE(FileIo::save(path(u"old.dat"_s), QByteArray(10000, 'x')).reason(),
+             FileIo::Reason::NoSpace);
+    QCOMPARE(FileIo::save(path(u"new.dat"_s), QByteArray(10000, 'x'), FileIo::Sync::Never).why(),
+             u"места нет"_s);
     QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
     QCOMPARE(files(), QStringList{u"old.dat"_s});
 }

@@ -123,6 +123,7 @@ void buildSite(FakeTransfer& transfer, int count)
 struct AlbumCall {
     int calls = 0;
     int count = -1;
+    QString folder;
     QList<QByteArray> pagePaths;
     QList<QByteArray> imageNames;
 };
@@ -138,7 +139,7 @@ private:
     std::unique_ptr<RecordingCrawlHost> m_host;
     std::unique_ptr<CrawlDriver> m_driver;
     AlbumCall m_album;
-    std::function<void()> m_albumAction;
+    std::function<FileIo::Error()> m_albumAction;
 
     QString downloads() const { return m_folder.path() + u"/downloads"_s; }
 
@@ -157,13 +158,12 @@ private Q_SLOTS:
         m_driver->setAlbumWriter([this](const ProgramFolder& folder, int count,
                                         const QList<QByteArray>& paths,
                                         const QList<QByteArray>& names) {
-            QCOMPARE(folder.root(), m_folder.path());
             ++m_album.calls;
+            m_album.folder = folder.root();
             m_album.count = count;
             m_album.pagePaths = paths;
             m_album.imageNames = names;
-            if (m_albumAction)
-                m_albumAction();
+            return m_albumAction ? m_albumAction() : FileIo::Error();
         });
     }
 
@@ -232,14 +232,19 @@ private Q_SLOTS:
         QCOMPARE(QDir(downloads()).entryList(QDir::Files).size(), 3);
     }
 
+    // The run ends as ever, but does not claim that all went well.
     void failingAlbumStillEndsTheRun()
     {
         buildSite(*m_transfer, 1);
         m_host->settings.pageCount = u"1"_s;
-        m_albumAction = [] { throw OperationError(u"album step failed"_s); };
+        m_albumAction = [this] {
+            return FileIo::Error(FileIo::Reason::ReadOnly, downloads() + u"/index.htm"_s);
+        };
         m_driver->Down_Click();
         QCOMPARE(m_album.calls, 1);
-        QCOMPARE(m_host->stats.last(), u"Фсе. Можно фтыкать."_s);
+        QCOMPARE(m_album.folder, m_folder.path());
+        QVERIFY(m_driver->albumUnsaved());
+        QCOMPARE(m_host->stats.last(), u"Фсе, но альбом не записался: только для чтения."_s);
         QCOMPARE(m_host->events.last(), u"state:Idle"_s);
         QCOMPARE(m_host->failureMessages, 0);
     }
@@ -571,8 +576,10 @@ private Q_SLOTS:
         QCOMPARE(TestSupport::readAll(locked), QByteArray("old"));
         QCOMPARE(TestSupport::readAll(downloads() + u"/pic2.jpg"_s), pictureBytes(2));
         QCOMPARE(m_album.count, 2);
-        QCOMPARE(m_album.imageNames[1], QByteArray("pic1.jpg"));
-        QCOMPARE(m_host->stats.last(), u"Фсе. Можно фтыкать."_s);
+        QCOMPARE(m_album.imageNames[1], QByteArray());
+        QCOMPARE(m_album.imageNames[2], QByteArray("pic2.jpg"));
+        QCOMPARE(m_driver->unsavedPictures(), 1);
+        QCOMPARE(m_host->stats.last(), u"Фсе, но 1 картинка не записалась: только для чтения."_s);
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner));
     }
 
@@ -584,6 +591,47 @@ private Q_SLOTS:
         m_driver->Down_Click();
         QCOMPARE(m_album.count, 2);
         QCOMPARE(TestSupport::readAll(downloads()), QByteArray("not a folder"));
+        QCOMPARE(m_host->stats.last(), u"Фсе, но 2 картинки не записались: нет папки."_s);
+    }
+
+    void pictureThatIsNoPictureIsNeitherSavedNorListed_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("500") << QByteArray(
+            "HTTP/1.0 500 Internal Server Error\r\n\r\n<h1>oops</h1>");
+        QTest::newRow("302") << QByteArray("HTTP/1.1 302 Found\r\nLocation: /x\r\n\r\nmoved");
+        QTest::newRow("empty body") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+    }
+
+    void pictureThatIsNoPictureIsNeitherSavedNorListed()
+    {
+        QFETCH(QByteArray, reply);
+        buildSite(*m_transfer, 2);
+        m_host->settings.pageCount = u"2"_s;
+        m_transfer->replies.insert(picturePath(1), reply);
+        m_driver->Down_Click();
+        QVERIFY(!QFile::exists(downloads() + u"/pic1.jpg"_s));
+        QCOMPARE(TestSupport::readAll(downloads() + u"/pic2.jpg"_s), pictureBytes(2));
+        QCOMPARE(m_album.count, 2);
+        QCOMPARE(m_album.imageNames[1], QByteArray());
+        QCOMPARE(m_host->previews, QStringList{downloads() + u"/pic2.jpg"_s});
+        QCOMPARE(m_host->failureMessages, 0);
+    }
+
+    // 130 x "Ё" is 134 bytes from the site but 264 bytes as a UTF-8 name on disk.
+    void longNameIsShortenedToWhatTheDiskTakes()
+    {
+        buildSite(*m_transfer, 1);
+        m_host->settings.pageCount = u"1"_s;
+        const QByteArray longName = QByteArray(130, '\xA8') + ".jpg";
+        m_transfer->replies.insert(pagePath(1), listingPage("/image/1/" + longName, pagePath(2)));
+        m_transfer->replies.insert("/image/1/" + longName,
+                                   "HTTP/1.0 200 OK\r\n\r\n" + pictureBytes(1));
+        m_driver->Down_Click();
+        const QByteArray saved = QByteArray(125, '\xA8') + ".jpg";
+        QCOMPARE(m_album.imageNames[1], saved);
+        QCOMPARE(TestSupport::readAll(downloads() + u'/' + QString(125, u'Ё') + u".jpg"_s),
+                 pictureBytes(1));
         QCOMPARE(m_host->stats.last(), u"Фсе. Можно фтыкать."_s);
     }
 };

@@ -63,6 +63,36 @@ private Q_SLOTS:
         QCOMPARE(PictureName::safeName(name, Rules::Windows), windows);
     }
 
+    // UTF-8 on disk here: "Ё" takes 2 bytes, "€" (0x88) 3.
+    void fittedToTheFileSystem_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("fitted");
+        QTest::newRow("short") << QByteArray("cat.jpg") << QByteArray("cat.jpg");
+        QTest::newRow("255 bytes")
+            << QByteArray(251, 'a') + ".jpg" << QByteArray(251, 'a') + ".jpg";
+        QTest::newRow("256 bytes")
+            << QByteArray(252, 'a') + ".jpg" << QByteArray(251, 'a') + ".jpg";
+        QTest::newRow("two-byte letters")
+            << QByteArray(130, '\xA8') + ".jpg" << QByteArray(125, '\xA8') + ".jpg";
+        QTest::newRow("three-byte letters")
+            << QByteArray(100, '\x88') + ".gif" << QByteArray(83, '\x88') + ".gif";
+        QTest::newRow("no extension") << QByteArray(300, 'b') << QByteArray(255, 'b');
+        QTest::newRow("long extension is no extension")
+            << QByteArray(250, 'c') + ".verylongextension" << QByteArray(250, 'c') + ".very";
+    }
+
+    void fittedToTheFileSystem()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, fitted);
+#ifdef Q_OS_WIN
+        QSKIP("Windows counts UTF-16 units: every Windows-1251 name fits as it is");
+#endif
+        QCOMPARE(PictureName::fitted(name), fitted);
+        QVERIFY(PictureName::diskName(fitted).toUtf8().size() <= 255);
+    }
+
     void diskNameReadsWindows1251()
     {
         QCOMPARE(PictureName::diskName("\xEA\xEE\xF2.jpg"), u"кот.jpg"_s);
