@@ -5,6 +5,7 @@
 #include "platform/Constants.h"
 #include "platform/OperationError.h"
 #include "widgets/SystemColors.h"
+#include "widgets/Twips.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -19,15 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 constexpr quint32 PanelBackColor = 0x00E0E0E0;
 constexpr quint32 LinkColor = 0x00C00000;
-
-QRect fromTwips(int left, int top, int width, int height)
-{
-    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-                 height / TwipsPerPixel);
-}
 
 // Six dots on a ring; the dot of the frame's number is dark, the one before it half dark, so the
 // turning frames chase round.
@@ -93,11 +87,11 @@ DownloadPanel::DownloadPanel(QWidget* parent)
     setPalette(panel);
     setAutoFillBackground(true);
     setFont(panelFont());
-    setFixedSize(fromTwips(0, 0, 3495, 585).size());
+    setFixedSize(Twips::toPixels(0, 0, 3495, 585).size());
 
-    m_I1->setGeometry(fromTwips(60, 30, 480, 480));
-    m_Label1->setGeometry(fromTwips(1320, 30, 1290, 195));
-    m_St->setGeometry(fromTwips(540, 300, 2880, 195));
+    m_I1->setGeometry(Twips::toPixels(60, 30, 480, 480));
+    m_Label1->setGeometry(Twips::toPixels(1320, 30, 1290, 195));
+    m_St->setGeometry(Twips::toPixels(540, 300, 2880, 195));
     m_St->setAutoFillBackground(true);
     m_St->installEventFilter(this);
 
