@@ -40,7 +40,7 @@ void Check::setValue(bool value)
     showPicture(restingPicture(m_value, m_enabled));
 }
 
-void Check::setEnabled(bool value)
+void Check::setEnabledProperty(bool value)
 {
     m_enabled = value;
     showPicture(restingPicture(m_value, m_enabled));
@@ -52,13 +52,13 @@ void Check::setEnabled(bool value)
 void Check::InitProperties()
 {
     setValue(false);
-    setEnabled(true);
+    setEnabledProperty(true);
 }
 
 void Check::ReadProperties(const PropertyBag& bag)
 {
     setValue(bag.ReadProperty(u"Value"_s, false).toBool());
-    setEnabled(bag.ReadProperty(u"Enabled"_s, true).toBool());
+    setEnabledProperty(bag.ReadProperty(u"Enabled"_s, true).toBool());
 }
 
 void Check::WriteProperties(PropertyBag& bag) const

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QScopedValueRollback>
 #include <QShortcutEvent>
 #include <cmath>
 
@@ -161,17 +162,30 @@ TamskXpButton::~TamskXpButton() = default;
 
 // ---- properties ----
 
-void TamskXpButton::setEnabled(bool value)
+void TamskXpButton::changeEvent(QEvent* event)
 {
+    QWidget::changeEvent(event);
+    if (m_loading)
+        return;
+    if (event->type() == QEvent::EnabledChange)
+        enabledChanged();
+    else if (event->type() == QEvent::FontChange)
+        fontChanged();
+}
+
+// Only the button's own setting counts: a disabled parent leaves the flag alone.
+void TamskXpButton::enabledChanged()
+{
+    const bool value = !testAttribute(Qt::WA_ForceDisabled);
+    if (value == m_state.EnabledFlag)
+        return;
     m_state.EnabledFlag = value;
     Q_EMIT PropertyChanged(u"Enabled"_s);
-    QWidget::setEnabled(value);
     Repaint(0);
 }
 
-void TamskXpButton::setFont(const QFont& value)
+void TamskXpButton::fontChanged()
 {
-    QWidget::setFont(value);
     Repaint(0);
     Q_EMIT PropertyChanged(u"Font"_s);
 }
@@ -201,19 +215,21 @@ void TamskXpButton::setForeHover(quint32 value)
 
 void TamskXpButton::InitProperties(const AmbientProperties& ambient)
 {
-    QWidget::setFont(ambient.Font);
+    const QScopedValueRollback loading(m_loading, true);
+    setFont(ambient.Font);
     m_state.CaptionText = ambient.DisplayName;
     m_state.EnabledFlag = true;
 }
 
 void TamskXpButton::ReadProperties(const PropertyBag& bag, const AmbientProperties& ambient)
 {
+    const QScopedValueRollback loading(m_loading, true);
     m_state.EnabledFlag = bag.ReadProperty(u"Enabled"_s, true).toBool();
-    QWidget::setFont(bag.ReadProperty(u"Font"_s, ambient.Font).value<QFont>());
+    setFont(bag.ReadProperty(u"Font"_s, ambient.Font).value<QFont>());
     m_state.CaptionText = bag.ReadProperty(u"Caption"_s, ambient.DisplayName).toString();
     m_foreColor = bag.ReadProperty(u"ForeColor"_s, ambient.ForeColor).toUInt();
     m_state.ForeHoverColor = bag.ReadProperty(u"ForeHover"_s, m_foreColor).toUInt();
-    QWidget::setEnabled(m_state.EnabledFlag);
+    setEnabled(m_state.EnabledFlag);
     UpdateAccessKey();
 }
 

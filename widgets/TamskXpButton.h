@@ -38,12 +38,10 @@ public:
     explicit TamskXpButton(QWidget* parent = nullptr);
     ~TamskXpButton() override;
 
-    // Properties. These hide QWidget's setEnabled and setFont on purpose: the button keeps its own
-    // enabled flag and repaints on every change.
+    // Properties. Enabled and Font are written with QWidget's setEnabled and setFont, also
+    // through a QWidget pointer: the button keeps its own enabled flag and repaints on each change.
     bool Enabled() const { return m_state.EnabledFlag; }
-    void setEnabled(bool value);
     QFont Font() const { return font(); }
-    void setFont(const QFont& value);
     QString Caption() const { return m_state.CaptionText; }
     void setCaption(const QString& value);
     quint32 ForeColor() const { return m_foreColor; }
@@ -81,6 +79,7 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -113,6 +112,8 @@ private:
     void grabAccessKey();
     void releaseAccessKey();
     void moveFocus(bool forwards);
+    void enabledChanged();
+    void fontChanged();
 
     State m_state;
     quint32 m_foreColor = SystemColors::WindowText;
@@ -121,4 +122,5 @@ private:
     GdiCanvas m_canvas;
     QTimer m_hoverTimer;
     bool m_clickPending = false; // a press waits for its release to become a click
+    bool m_loading = false;      // the saved design is applied: no change is reported
 };

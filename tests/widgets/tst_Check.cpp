@@ -70,6 +70,7 @@ private Q_SLOTS:
     void disablingStopsThePoll();
     void valueSetterShowsRestingPicture();
     void resizeSnapsBack();
+    void widgetStateIsNotTheProperty();
     void picturesHaveTheirSizes_data();
     void picturesHaveTheirSizes();
     void checkedPicturesCarryATick_data();
@@ -172,7 +173,7 @@ void TestCheck::doubleClickTogglesOnceAndClicksOnce()
 void TestCheck::disabledIgnoresMouse()
 {
     Host host;
-    host.box->setEnabled(false);
+    host.box->setEnabledProperty(false);
     QVERIFY(host.box->isEnabled()); // the window itself stays enabled
     EventLog log(host.box);
     QTest::mouseClick(host.box, Qt::LeftButton, {}, QPoint(5, 5));
@@ -189,10 +190,10 @@ void TestCheck::disabledIgnoresMouse()
 void TestCheck::valueOnDisabledBox()
 {
     Check box;
-    box.setEnabled(false);
+    box.setEnabledProperty(false);
     box.setValue(true);
     QCOMPARE(box.shownPicture(), Picture::DisabledChecked);
-    box.setEnabled(true);
+    box.setEnabledProperty(true);
     QCOMPARE(box.shownPicture(), Picture::IdleChecked);
 }
 
@@ -201,10 +202,10 @@ void TestCheck::disablingStopsThePoll()
     Host host;
     QTest::mouseMove(host.box, QPoint(5, 5));
     QVERIFY(host.box->isPollActive());
-    host.box->setEnabled(false);
+    host.box->setEnabledProperty(false);
     QVERIFY(!host.box->isPollActive());
     QCOMPARE(host.box->shownPicture(), Picture::DisabledNoValue);
-    host.box->setEnabled(true);
+    host.box->setEnabledProperty(true);
     QVERIFY(!host.box->isPollActive());
     QCOMPARE(host.box->shownPicture(), Picture::IdleNoValue);
 }
@@ -228,6 +229,23 @@ void TestCheck::resizeSnapsBack()
     QCOMPARE(host.box->size(), QSize(13, 13));
     host.box->setGeometry(0, 0, 2, 100);
     QCOMPARE(host.box->size(), QSize(13, 13));
+}
+
+// QWidget's own enabled state and the box's Enabled property are two things.
+void TestCheck::widgetStateIsNotTheProperty()
+{
+    Host host;
+    QWidget* widget = host.box;
+    widget->setEnabled(false);
+    QVERIFY(host.box->Enabled());
+    QCOMPARE(host.box->shownPicture(), Picture::IdleNoValue);
+    PropertyBag bag;
+    host.box->WriteProperties(bag);
+    QCOMPARE(bag.keys(), QStringList{});
+    widget->setEnabled(true);
+    host.box->setEnabledProperty(false);
+    QVERIFY(widget->isEnabled());
+    QCOMPARE(host.box->shownPicture(), Picture::DisabledNoValue);
 }
 
 void TestCheck::picturesHaveTheirSizes_data()
@@ -332,13 +350,13 @@ void TestCheck::persistence()
     Check saved;
     saved.InitProperties();
     saved.setValue(value);
-    saved.setEnabled(enabled);
+    saved.setEnabledProperty(enabled);
     PropertyBag bag;
     saved.WriteProperties(bag);
     QCOMPARE(bag.keys(), keys);
     Check loaded;
     loaded.setValue(!value);
-    loaded.setEnabled(!enabled);
+    loaded.setEnabledProperty(!enabled);
     loaded.ReadProperties(bag);
     QCOMPARE(loaded.Value(), value);
     QCOMPARE(loaded.Enabled(), enabled);
