@@ -14,7 +14,7 @@ using CheckPictures::Picture;
 
 namespace {
 
-constexpr int SidePixels = Twips::toPixels(Check::SizeTwips);
+constexpr int SidePixels = Twips::toPixels(195); // the picture box
 
 Picture restingPicture(bool value, bool enabled)
 {

@@ -12,8 +12,6 @@ class Check : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int SizeTwips = 195; // the picture box, 13 x 13 pixels
-
     explicit Check(QWidget* parent = nullptr);
 
     bool Value() const { return m_value; }
