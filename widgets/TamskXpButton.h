@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <span>
+#include <utility>
 
 // The XP-style push button of every window: draws itself completely into a back buffer (face
 // gradient, frame with softened corners, hover and focus rings, pressed and disabled looks,
@@ -102,6 +104,9 @@ private:
     void DrawCaption();
     void ApplyCornerRegion();
     void clearSurface();
+    void drawLine(QPoint from, QPoint to, const QColor& color, int width = 1);
+    void drawRow(int y, const QColor& color, int width = 1);
+    void setPixels(std::span<const std::pair<QPoint, QColor>> pixels);
 
     void handleMouseDown(qint16 button, qint16 shift, float x, float y);
     void handleClick();
