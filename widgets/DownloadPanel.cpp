@@ -7,6 +7,7 @@
 #include "resources/BusyFrames.h"
 #include "widgets/SystemColors.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowLook.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -20,14 +21,10 @@ namespace {
 constexpr quint32 PanelBackColor = 0x00E0E0E0;
 constexpr quint32 LinkColor = 0x00C00000;
 
+// The windows' face, a shade smaller.
 QFont panelFont()
 {
-    // The first of these that is installed; Liberation Sans has the metrics of the usual Windows
-    // one.
-    QFont font;
-    font.setFamilies({u"MS Sans Serif"_s, u"Microsoft Sans Serif"_s, u"Tahoma"_s, u"Arial"_s,
-                      u"Liberation Sans"_s, u"DejaVu Sans"_s});
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = WindowLook::msSansSerif();
     font.setPointSize(8);
     return font;
 }
