@@ -12,7 +12,6 @@
 #include "widgets/WindowLook.h"
 
 #include <QLabel>
-#include <QPixmap>
 
 using namespace Qt::StringLiterals;
 
@@ -56,11 +55,7 @@ About::About(QWidget* parent)
                                          WindowLook::verdana(9, true), 105, 120, 2925, 210);
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    auto* logo = new QLabel(this);
-    logo->setObjectName(u"Image1"_s);
-    logo->setPixmap(QPixmap::fromImage(Artwork::logo()));
-    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    logo->setGeometry(Twips::toPixels(60, 480, 3015, 1080));
+    WindowLook::addPicture(*this, u"Image1"_s, Artwork::logo(), 60, 480, 3015, 1080);
 
     WindowLook::addLabel(*this, u"Label2"_s, u"V 1.1"_s, WindowLook::courierNew(12, true), 2280,
                          1260);

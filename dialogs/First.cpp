@@ -3,11 +3,9 @@
 #include "resources/Artwork.h"
 #include "widgets/SystemColors.h"
 #include "widgets/TamskXpButton.h"
-#include "widgets/Twips.h"
 #include "widgets/WindowLook.h"
 
 #include <QLabel>
-#include <QPixmap>
 
 using namespace Qt::StringLiterals;
 
@@ -24,11 +22,7 @@ First::First(QWidget* parent)
     WindowLook::addLabel(*this, u"Label1"_s, u"Нравяццо забавныйе картинки?"_s,
                          WindowLook::verdana(9.75, true), 120, 120);
 
-    auto* image = new QLabel(this);
-    image->setObjectName(u"Image1"_s);
-    image->setPixmap(QPixmap::fromImage(Artwork::handPictogram()));
-    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image->setGeometry(Twips::toPixels(120, 900, 525, 735));
+    WindowLook::addPicture(*this, u"Image1"_s, Artwork::handPictogram(), 120, 900, 525, 735);
 
     QLabel* text = WindowLook::addLabel(
         *this, u"Label2"_s,

@@ -38,6 +38,8 @@ constexpr std::array<const char*, 20> HandCursorArt = {
     "    ###########  ", //
 };
 
+constexpr QPoint HandCursorHotSpot(5, 0); // the fingertip
+
 QImage transparentImage(int width, int height)
 {
     QImage image(width, height, QImage::Format_ARGB32);
@@ -171,7 +173,7 @@ QImage handCursorImage()
 QCursor handCursor()
 {
     const QPixmap pixmap = QPixmap::fromImage(handCursorImage());
-    return QCursor(pixmap, HandCursorHotX, HandCursorHotY);
+    return QCursor(pixmap, HandCursorHotSpot.x(), HandCursorHotSpot.y());
 }
 
 } // namespace Artwork

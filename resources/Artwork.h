@@ -23,7 +23,5 @@ QImage handPictogram();
 // 32 x 32 two-colour pointing hand with its hot spot at the fingertip (5, 0).
 QImage handCursorImage();
 QCursor handCursor();
-inline constexpr int HandCursorHotX = 5;
-inline constexpr int HandCursorHotY = 0;
 
 } // namespace Artwork

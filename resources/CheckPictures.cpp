@@ -29,6 +29,14 @@ QImage framed(int side, const QColor& frame)
     return image;
 }
 
+// Everything inside the one-pixel frame, in the colour given for each pixel.
+template <typename ColourAt> void fillInside(QImage& image, ColourAt colourAt)
+{
+    for (int y = 1; y < image.height() - 1; ++y)
+        for (int x = 1; x < image.width() - 1; ++x)
+            image.setPixel(x, y, colourAt(x, y).rgb());
+}
+
 // The classic 7 x 7 tick, its top-left corner at (3, 3).
 void drawTick(QImage& image, const QColor& color)
 {
@@ -43,9 +51,7 @@ void drawTick(QImage& image, const QColor& color)
 QImage idle()
 {
     QImage image = framed(Side, GreyFrame);
-    for (int y = 1; y < Side - 1; ++y)
-        for (int x = 1; x < Side - 1; ++x)
-            image.setPixel(x, y, QColor(220, 220, 215).rgb());
+    fillInside(image, [](int, int) { return QColor(220, 220, 215); });
     for (int i = 1; i < Side - 1; ++i) {
         image.setPixel(i, 1, QColor(255, 255, 255).rgb());
         image.setPixel(1, i, QColor(255, 255, 255).rgb());
@@ -59,11 +65,10 @@ QImage mouseover()
     const QColor centre(255, 255, 255);
     const QColor edge(198, 192, 222);
     const double middle = (Side - 1) / 2.0;
-    for (int y = 1; y < Side - 1; ++y)
-        for (int x = 1; x < Side - 1; ++x) {
-            const double distance = std::max(std::abs(x - middle), std::abs(y - middle));
-            image.setPixel(x, y, mix(centre, edge, (distance - 0.5) / (middle - 1.5)).rgb());
-        }
+    fillInside(image, [&](int x, int y) {
+        const double distance = std::max(std::abs(x - middle), std::abs(y - middle));
+        return mix(centre, edge, (distance - 0.5) / (middle - 1.5));
+    });
     return image;
 }
 
@@ -72,30 +77,26 @@ QImage pushed()
     QImage image = framed(Side, GreyFrame);
     const QColor topLeft(176, 176, 167);
     const QColor bottomRight(250, 246, 225);
-    for (int y = 1; y < Side - 1; ++y)
-        for (int x = 1; x < Side - 1; ++x)
-            image.setPixel(x, y,
-                           mix(topLeft, bottomRight, (x + y - 2) / double(2 * (Side - 3))).rgb());
+    fillInside(image, [&](int x, int y) {
+        return mix(topLeft, bottomRight, (x + y - 2) / double(2 * (Side - 3)));
+    });
     return image;
 }
 
 QImage disabled()
 {
     QImage image = framed(Side, LightFrame);
-    for (int y = 1; y < Side - 1; ++y)
-        for (int x = 1; x < Side - 1; ++x)
-            image.setPixel(x, y, QColor(255, 255, 255).rgb());
+    fillInside(image, [](int, int) { return QColor(255, 255, 255); });
     return image;
 }
 
 QImage greyed(const QColor& square)
 {
     QImage image = framed(GreyedSide, BlueFrame);
-    for (int y = 1; y < GreyedSide - 1; ++y)
-        for (int x = 1; x < GreyedSide - 1; ++x) {
-            const bool inSquare = x >= 3 && x <= 9 && y >= 3 && y <= 9;
-            image.setPixel(x, y, (inSquare ? square : QColor(255, 255, 255)).rgb());
-        }
+    fillInside(image, [&](int x, int y) {
+        const bool inSquare = x >= 3 && x <= 9 && y >= 3 && y <= 9;
+        return inSquare ? square : QColor(255, 255, 255);
+    });
     return image;
 }
 

@@ -2,6 +2,7 @@
 
 #include "widgets/EventCodes.h"
 #include "widgets/SystemColors.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -13,8 +14,7 @@ using CheckPictures::Picture;
 
 namespace {
 
-constexpr int SidePixels = Check::SizeTwips / 15;
-constexpr float TwipsPerPixel = 15.0f;
+constexpr int SidePixels = Twips::toPixels(195); // the picture box
 
 Picture restingPicture(bool value, bool enabled)
 {
@@ -40,7 +40,7 @@ void Check::setValue(bool value)
     showPicture(restingPicture(m_value, m_enabled));
 }
 
-void Check::setEnabled(bool value)
+void Check::setEnabledProperty(bool value)
 {
     m_enabled = value;
     showPicture(restingPicture(m_value, m_enabled));
@@ -52,13 +52,13 @@ void Check::setEnabled(bool value)
 void Check::InitProperties()
 {
     setValue(false);
-    setEnabled(true);
+    setEnabledProperty(true);
 }
 
 void Check::ReadProperties(const PropertyBag& bag)
 {
     setValue(bag.ReadProperty(u"Value"_s, false).toBool());
-    setEnabled(bag.ReadProperty(u"Enabled"_s, true).toBool());
+    setEnabledProperty(bag.ReadProperty(u"Enabled"_s, true).toBool());
 }
 
 void Check::WriteProperties(PropertyBag& bag) const
@@ -86,8 +86,8 @@ void Check::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !m_acceptsInput)
         return;
     const QPointF pos = event->position();
-    Q_EMIT MouseDown(1, EventCodes::shift(event->modifiers()), float(pos.x()) * TwipsPerPixel,
-                     float(pos.y()) * TwipsPerPixel);
+    Q_EMIT MouseDown(1, EventCodes::shift(event->modifiers()), float(Twips::toTwips(pos.x())),
+                     float(Twips::toTwips(pos.y())));
     m_poll.stop();
     if (m_value) {
         showPicture(Picture::PushedChecked);

@@ -12,16 +12,14 @@ class Check : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int SizeTwips = 195; // the picture box, 13 x 13 pixels
-
     explicit Check(QWidget* parent = nullptr);
 
     bool Value() const { return m_value; }
     void setValue(bool value);
-    // Hides QWidget::setEnabled on purpose: the box keeps its own setting and its window stays
-    // enabled, so pointer movement still reaches it.
+    // The box's own setting, kept apart from QWidget's: its window stays enabled, so pointer
+    // movement still reaches it.
     bool Enabled() const { return m_enabled; }
-    void setEnabled(bool value);
+    void setEnabledProperty(bool value);
 
     void InitProperties();
     void ReadProperties(const PropertyBag& bag);

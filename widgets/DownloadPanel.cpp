@@ -4,75 +4,27 @@
 #include "platform/BrowserStart.h"
 #include "platform/Constants.h"
 #include "platform/OperationError.h"
+#include "resources/BusyFrames.h"
 #include "widgets/SystemColors.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowLook.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPixmap>
-#include <array>
-#include <cmath>
-#include <numbers>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 constexpr quint32 PanelBackColor = 0x00E0E0E0;
 constexpr quint32 LinkColor = 0x00C00000;
 
-QRect fromTwips(int left, int top, int width, int height)
-{
-    return QRect(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-                 height / TwipsPerPixel);
-}
-
-// Six dots on a ring; the dot of the frame's number is dark, the one before it half dark, so the
-// turning frames chase round.
-QImage drawFrame(int index)
-{
-    QImage image(DownloadPanel::FrameSize, DownloadPanel::FrameSize, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    const QPointF centre(15.5, 15.5);
-    for (int dot = 0; dot < DownloadPanel::FrameCount; ++dot) {
-        const double angle =
-            2 * std::numbers::pi * dot / DownloadPanel::FrameCount - std::numbers::pi / 2;
-        const QPointF at = centre + QPointF(std::cos(angle), std::sin(angle)) * 10.5;
-        QColor colour(0xA8, 0xA8, 0xA8);
-        if (dot == index)
-            colour = QColor(0x00, 0x00, 0xC0);
-        else if (dot == (index + DownloadPanel::FrameCount - 1) % DownloadPanel::FrameCount)
-            colour = QColor(0x60, 0x60, 0xC8);
-        painter.setBrush(colour);
-        painter.drawEllipse(at, 4.0, 4.0);
-    }
-    return image;
-}
-
-const std::array<QImage, DownloadPanel::FrameCount>& frames()
-{
-    static const std::array<QImage, DownloadPanel::FrameCount> all = [] {
-        std::array<QImage, DownloadPanel::FrameCount> images;
-        for (int i = 0; i < DownloadPanel::FrameCount; ++i)
-            images[std::size_t(i)] = drawFrame(i);
-        return images;
-    }();
-    return all;
-}
-
+// The windows' face, a shade smaller.
 QFont panelFont()
 {
-    // The first of these that is installed; Liberation Sans has the metrics of the usual Windows
-    // one.
-    QFont font;
-    font.setFamilies({u"MS Sans Serif"_s, u"Microsoft Sans Serif"_s, u"Tahoma"_s, u"Arial"_s,
-                      u"Liberation Sans"_s, u"DejaVu Sans"_s});
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = WindowLook::msSansSerif();
     font.setPointSize(8);
     return font;
 }
@@ -93,11 +45,11 @@ DownloadPanel::DownloadPanel(QWidget* parent)
     setPalette(panel);
     setAutoFillBackground(true);
     setFont(panelFont());
-    setFixedSize(fromTwips(0, 0, 3495, 585).size());
+    setFixedSize(Twips::toPixels(0, 0, 3495, 585).size());
 
-    m_I1->setGeometry(fromTwips(60, 30, 480, 480));
-    m_Label1->setGeometry(fromTwips(1320, 30, 1290, 195));
-    m_St->setGeometry(fromTwips(540, 300, 2880, 195));
+    m_I1->setGeometry(Twips::toPixels(60, 30, 480, 480));
+    m_Label1->setGeometry(Twips::toPixels(1320, 30, 1290, 195));
+    m_St->setGeometry(Twips::toPixels(540, 300, 2880, 195));
     m_St->setAutoFillBackground(true);
     m_St->installEventFilter(this);
 
@@ -118,11 +70,6 @@ void DownloadPanel::follow(const Download_Control* engine)
 QString DownloadPanel::statusText() const
 {
     return m_St->text();
-}
-
-QImage DownloadPanel::Frame(int index)
-{
-    return frames().at(std::size_t(index));
 }
 
 void DownloadPanel::setStatusText(const QString& text)
@@ -151,10 +98,10 @@ void DownloadPanel::setStatusLink(bool isLink)
 
 void DownloadPanel::setFrame(int index)
 {
-    if (index < 0 || index >= FrameCount)
+    if (index < 0 || index >= BusyFrames::Count)
         return;
     m_frame = index;
-    m_I1->setPixmap(QPixmap::fromImage(Frame(index)));
+    m_I1->setPixmap(QPixmap::fromImage(BusyFrames::image(index)));
 }
 
 bool DownloadPanel::eventFilter(QObject* watched, QEvent* event)

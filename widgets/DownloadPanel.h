@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 class Download_Control;
@@ -12,9 +11,6 @@ class DownloadPanel : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int FrameCount = 6;
-    static constexpr int FrameSize = 32;
-
     explicit DownloadPanel(QWidget* parent = nullptr);
 
     // Shows what the engine reports from now on, starting with its present state.
@@ -22,10 +18,8 @@ public:
 
     QString statusText() const;
     bool statusIsLink() const { return m_statusIsLink; }
+    // The busy icon's picture shown, one of BusyFrames.
     int frame() const { return m_frame; }
-
-    // Busy-icon picture `index`; picture 0 is also the idle image.
-    static QImage Frame(int index);
 
 public Q_SLOTS:
     void setStatusText(const QString& text);

@@ -1,43 +1,43 @@
 #include "widgets/EventCodes.h"
 
+#include <utility>
+
 namespace EventCodes {
+
+namespace {
+
+// The sum of the codes of the flags that are set.
+template <typename Flag, std::size_t N>
+qint16 codeOf(QFlags<Flag> flags, const std::pair<Flag, qint16> (&codes)[N])
+{
+    qint16 code = 0;
+    for (const auto& [flag, bit] : codes)
+        if (flags.testFlag(flag))
+            code |= bit;
+    return code;
+}
+
+constexpr std::pair<Qt::MouseButton, qint16> ButtonCodes[] = {
+    {Qt::LeftButton, 1}, {Qt::RightButton, 2}, {Qt::MiddleButton, 4}};
+
+constexpr std::pair<Qt::KeyboardModifier, qint16> ShiftCodes[] = {
+    {Qt::ShiftModifier, 1}, {Qt::ControlModifier, 2}, {Qt::AltModifier, 4}};
+
+} // namespace
 
 qint16 button(Qt::MouseButton button)
 {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
+    return codeOf(Qt::MouseButtons(button), ButtonCodes);
 }
 
 qint16 buttons(Qt::MouseButtons buttons)
 {
-    qint16 code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
-    return code;
+    return codeOf(buttons, ButtonCodes);
 }
 
 qint16 shift(Qt::KeyboardModifiers modifiers)
 {
-    qint16 code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
+    return codeOf(modifiers, ShiftCodes);
 }
 
 } // namespace EventCodes

@@ -1,20 +1,15 @@
 #include "widgets/RImage.h"
 
 #include "widgets/SystemColors.h"
+#include "widgets/Twips.h"
 
 #include <QImageReader>
 #include <QPainter>
 #include <QResizeEvent>
-#include <cmath>
 
 namespace {
 
 const QColor Ground(0xE0, 0xE0, 0xE0);
-
-int toPixels(double twips)
-{
-    return int(std::lround(twips / RImage::TwipsPerPixel));
-}
 
 } // namespace
 
@@ -70,7 +65,7 @@ void RImage::applyAspect()
 {
     m_height = float(m_width / Aspect);
     m_imageRect.setSize(QSizeF(m_width, m_height));
-    const QSize pixels(toPixels(m_width), toPixels(m_height));
+    const QSize pixels(Twips::toPixels(m_width), Twips::toPixels(m_height));
     if (size() != pixels) {
         m_resizing = true;
         resize(pixels);
@@ -84,10 +79,10 @@ void RImage::resizeEvent(QResizeEvent* event)
     if (m_resizing)
         return;
     const QSize pixels = event->size();
-    if (pixels == QSize(toPixels(m_width), toPixels(m_height)))
+    if (pixels == QSize(Twips::toPixels(m_width), Twips::toPixels(m_height)))
         return;
-    m_width = float(pixels.width() * TwipsPerPixel);
-    m_height = float(pixels.height() * TwipsPerPixel);
+    m_width = float(Twips::toTwips(pixels.width()));
+    m_height = float(Twips::toTwips(pixels.height()));
     applyAspect();
 }
 
@@ -96,11 +91,11 @@ void RImage::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), Ground);
     painter.setPen(SystemColors::toColor(SystemColors::WindowText, palette()));
-    painter.drawRect(QRect(0, 0, toPixels(m_width) - 1, toPixels(m_height) - 1));
+    painter.drawRect(QRect(0, 0, Twips::toPixels(m_width) - 1, Twips::toPixels(m_height) - 1));
     if (m_shown.isNull())
         return;
-    const QRect target(toPixels(m_imageRect.left()), toPixels(m_imageRect.top()),
-                       toPixels(m_imageRect.width()), toPixels(m_imageRect.height()));
+    const QRect target(Twips::toPixels(m_imageRect.left()), Twips::toPixels(m_imageRect.top()),
+                       Twips::toPixels(m_imageRect.width()), Twips::toPixels(m_imageRect.height()));
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, m_shown);
 }

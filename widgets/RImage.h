@@ -12,7 +12,6 @@ class RImage : public QWidget {
 
 public:
     static constexpr double Aspect = 1.33;
-    static constexpr int TwipsPerPixel = 15;
 
     explicit RImage(QWidget* parent = nullptr);
 

@@ -10,8 +10,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QScopedValueRollback>
 #include <QShortcutEvent>
 #include <cmath>
+#include <span>
 
 using namespace Qt::StringLiterals;
 
@@ -161,17 +163,30 @@ TamskXpButton::~TamskXpButton() = default;
 
 // ---- properties ----
 
-void TamskXpButton::setEnabled(bool value)
+void TamskXpButton::changeEvent(QEvent* event)
 {
+    QWidget::changeEvent(event);
+    if (m_loading)
+        return;
+    if (event->type() == QEvent::EnabledChange)
+        enabledChanged();
+    else if (event->type() == QEvent::FontChange)
+        fontChanged();
+}
+
+// Only the button's own setting counts: a disabled parent leaves the flag alone.
+void TamskXpButton::enabledChanged()
+{
+    const bool value = !testAttribute(Qt::WA_ForceDisabled);
+    if (value == m_state.EnabledFlag)
+        return;
     m_state.EnabledFlag = value;
     Q_EMIT PropertyChanged(u"Enabled"_s);
-    QWidget::setEnabled(value);
     Repaint(0);
 }
 
-void TamskXpButton::setFont(const QFont& value)
+void TamskXpButton::fontChanged()
 {
-    QWidget::setFont(value);
     Repaint(0);
     Q_EMIT PropertyChanged(u"Font"_s);
 }
@@ -201,19 +216,21 @@ void TamskXpButton::setForeHover(quint32 value)
 
 void TamskXpButton::InitProperties(const AmbientProperties& ambient)
 {
-    QWidget::setFont(ambient.Font);
+    const QScopedValueRollback loading(m_loading, true);
+    setFont(ambient.Font);
     m_state.CaptionText = ambient.DisplayName;
     m_state.EnabledFlag = true;
 }
 
 void TamskXpButton::ReadProperties(const PropertyBag& bag, const AmbientProperties& ambient)
 {
+    const QScopedValueRollback loading(m_loading, true);
     m_state.EnabledFlag = bag.ReadProperty(u"Enabled"_s, true).toBool();
-    QWidget::setFont(bag.ReadProperty(u"Font"_s, ambient.Font).value<QFont>());
+    setFont(bag.ReadProperty(u"Font"_s, ambient.Font).value<QFont>());
     m_state.CaptionText = bag.ReadProperty(u"Caption"_s, ambient.DisplayName).toString();
     m_foreColor = bag.ReadProperty(u"ForeColor"_s, ambient.ForeColor).toUInt();
     m_state.ForeHoverColor = bag.ReadProperty(u"ForeHover"_s, m_foreColor).toUInt();
-    QWidget::setEnabled(m_state.EnabledFlag);
+    setEnabled(m_state.EnabledFlag);
     UpdateAccessKey();
 }
 
@@ -253,46 +270,54 @@ void TamskXpButton::clearSurface()
     m_canvas.clear(SystemColors::toColor(SystemColors::WindowBackground, palette()));
 }
 
+// A line the way the Windows call draws it: from its start up to, not including, its end.
+void TamskXpButton::drawLine(QPoint from, QPoint to, const QColor& color, int width)
+{
+    m_canvas.selectPen(width, color);
+    m_canvas.moveTo(from.x(), from.y());
+    m_canvas.lineTo(to.x(), to.y());
+}
+
+// A row across the whole face, without the right frame column.
+void TamskXpButton::drawRow(int y, const QColor& color, int width)
+{
+    drawLine({0, y}, {m_state.ClientRect.right - 1, y}, color, width);
+}
+
+void TamskXpButton::setPixels(std::span<const std::pair<QPoint, QColor>> pixels)
+{
+    for (const auto& [point, color] : pixels)
+        m_canvas.setPixel(point.x(), point.y(), color);
+}
+
 void TamskXpButton::DrawFace()
 {
     clearSurface();
-    const int w = m_state.ClientRect.right;
     const int h = m_state.ClientRect.bottom;
     Gradient gradient = FaceGradient;
     for (int y = 3; y <= h - 3; ++y) {
-        m_canvas.selectPen(1, gradient.color());
-        m_canvas.moveTo(0, y);
-        m_canvas.lineTo(w - 1, y);
+        drawRow(y, gradient.color());
         gradient.advance();
     }
     const std::pair<int, Rgb> bottomRows[] = {
         {h - 2, FaceRowHm2}, {h - 3, FaceRowHm3}, {h - 4, FaceRowHm4}};
-    for (const auto& [y, color] : bottomRows) {
-        m_canvas.selectPen(1, color.color());
-        m_canvas.moveTo(0, y);
-        m_canvas.lineTo(w - 1, y);
-    }
+    for (const auto& [y, color] : bottomRows)
+        drawRow(y, color.color());
 }
 
 void TamskXpButton::DrawPressedFace()
 {
     clearSurface();
-    const int w = m_state.ClientRect.right;
     const int h = m_state.ClientRect.bottom;
     Gradient gradient = PressedGradient;
     for (int y = 3; y <= h - 2; y += 4) {
-        m_canvas.selectPen(4, gradient.color());
-        m_canvas.moveTo(0, y);
-        m_canvas.lineTo(w - 1, y);
+        drawRow(y, gradient.color(), 4);
         gradient.advance();
     }
     const std::pair<int, Rgb> rows[] = {
         {1, PressedRow1}, {2, PressedRow2}, {h - 3, PressedRowHm3}, {h - 2, PressedRowHm2}};
-    for (const auto& [y, color] : rows) {
-        m_canvas.selectPen(1, color.color());
-        m_canvas.moveTo(0, y);
-        m_canvas.lineTo(w - 1, y);
-    }
+    for (const auto& [y, color] : rows)
+        drawRow(y, color.color());
 }
 
 void TamskXpButton::DrawDisabledFace()
@@ -310,8 +335,7 @@ void TamskXpButton::DrawDisabledFace()
         {{w - 3, 1}, b},     {{w - 2, 2}, b},     {{0, h - 2}, a},     {{1, h - 2}, a},
         {{1, h - 1}, a},     {{1, h - 3}, b},     {{2, h - 2}, b},     {{w - 1, h - 2}, a},
         {{w - 2, h - 2}, a}, {{w - 2, h - 1}, a}, {{w - 2, h - 3}, b}, {{w - 3, h - 2}, b}};
-    for (const auto& [point, color] : pixels)
-        m_canvas.setPixel(point.x(), point.y(), color);
+    setPixels(pixels);
 }
 
 void TamskXpButton::DrawBorder()
@@ -325,30 +349,24 @@ void TamskXpButton::DrawBorder()
         {{0, 1}, l},     {{1, 1}, d},         {{1, 0}, l},         {{w - 2, 0}, l},
         {{w - 2, 1}, d}, {{w - 1, 1}, l},     {{0, h - 2}, l},     {{1, h - 2}, d},
         {{1, h - 1}, l}, {{w - 1, h - 2}, l}, {{w - 2, h - 2}, d}, {{w - 2, h - 1}, l}};
-    for (const auto& [point, color] : pixels)
-        m_canvas.setPixel(point.x(), point.y(), color);
+    setPixels(pixels);
 }
 
 void TamskXpButton::DrawFocusRing()
 {
     const int w = m_state.ClientRect.right;
     const int h = m_state.ClientRect.bottom;
-    auto line = [this](int x0, int y0, int x1, int y1, int width, const QColor& color) {
-        m_canvas.selectPen(width, color);
-        m_canvas.moveTo(x0, y0);
-        m_canvas.lineTo(x1, y1);
-    };
-    line(2, 1, w - 2, 1, 1, FocusRow1.color());
-    line(1, 2, w - 1, 2, 1, FocusRow2.color());
+    drawLine({2, 1}, {w - 2, 1}, FocusRow1.color());
+    drawLine({1, 2}, {w - 1, 2}, FocusRow2.color());
     Gradient sides = FocusSideGradient;
     for (int y = 3; y <= h - 4; ++y) {
-        line(2, y, 2, y + 1, 2, sides.color());
-        line(w - 2, y, w - 2, y + 1, 2, sides.color());
+        drawLine({2, y}, {2, y + 1}, sides.color(), 2);
+        drawLine({w - 2, y}, {w - 2, y + 1}, sides.color(), 2);
         sides.advance();
     }
-    line(1, h - 3, w - 2, h - 3, 1, sides.color());
+    drawLine({1, h - 3}, {w - 2, h - 3}, sides.color());
     m_canvas.setPixel(2, h - 2, FocusCornerDot.color());
-    line(3, h - 2, w - 3, h - 2, 1, FocusBottomRow.color());
+    drawLine({3, h - 2}, {w - 3, h - 2}, FocusBottomRow.color());
     m_canvas.setPixel(w - 3, h - 2, FocusCornerDot.color());
 }
 
@@ -356,27 +374,22 @@ void TamskXpButton::DrawHoverRing()
 {
     const int w = m_state.ClientRect.right;
     const int h = m_state.ClientRect.bottom;
-    auto line = [this](int x0, int y0, int x1, int y1, const QColor& color) {
-        m_canvas.selectPen(1, color);
-        m_canvas.moveTo(x0, y0);
-        m_canvas.lineTo(x1, y1);
-    };
-    line(2, 1, w - 2, 1, HoverRow1.color());
-    line(1, 2, w - 1, 2, HoverRow2.color());
+    drawLine({2, 1}, {w - 2, 1}, HoverRow1.color());
+    drawLine({1, 2}, {w - 1, 2}, HoverRow2.color());
     Gradient outer = HoverOuterGradient;
     for (int y = 2; y <= h - 3; ++y) {
-        line(1, y, 1, y + 1, outer.color());
-        line(w - 2, y, w - 2, y + 1, outer.color());
+        drawLine({1, y}, {1, y + 1}, outer.color());
+        drawLine({w - 2, y}, {w - 2, y + 1}, outer.color());
         outer.advance();
     }
     Gradient inner = HoverInnerGradient;
     for (int y = 3; y <= h - 3; ++y) {
-        line(2, y, 2, y + 1, inner.color());
-        line(w - 3, y, w - 3, y + 1, inner.color());
+        drawLine({2, y}, {2, y + 1}, inner.color());
+        drawLine({w - 3, y}, {w - 3, y + 1}, inner.color());
         inner.advance();
     }
-    line(3, h - 3, w - 1, h - 3, inner.color());
-    line(2, h - 2, w - 2, h - 2, HoverBottomRow.color());
+    drawLine({3, h - 3}, {w - 1, h - 3}, inner.color());
+    drawLine({2, h - 2}, {w - 2, h - 2}, HoverBottomRow.color());
 }
 
 void TamskXpButton::DrawCaption()

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <span>
+#include <utility>
 
 // The XP-style push button of every window: draws itself completely into a back buffer (face
 // gradient, frame with softened corners, hover and focus rings, pressed and disabled looks,
@@ -38,12 +40,10 @@ public:
     explicit TamskXpButton(QWidget* parent = nullptr);
     ~TamskXpButton() override;
 
-    // Properties. These hide QWidget's setEnabled and setFont on purpose: the button keeps its own
-    // enabled flag and repaints on every change.
+    // Properties. Enabled and Font are written with QWidget's setEnabled and setFont, also
+    // through a QWidget pointer: the button keeps its own enabled flag and repaints on each change.
     bool Enabled() const { return m_state.EnabledFlag; }
-    void setEnabled(bool value);
     QFont Font() const { return font(); }
-    void setFont(const QFont& value);
     QString Caption() const { return m_state.CaptionText; }
     void setCaption(const QString& value);
     quint32 ForeColor() const { return m_foreColor; }
@@ -81,6 +81,7 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -103,6 +104,9 @@ private:
     void DrawCaption();
     void ApplyCornerRegion();
     void clearSurface();
+    void drawLine(QPoint from, QPoint to, const QColor& color, int width = 1);
+    void drawRow(int y, const QColor& color, int width = 1);
+    void setPixels(std::span<const std::pair<QPoint, QColor>> pixels);
 
     void handleMouseDown(qint16 button, qint16 shift, float x, float y);
     void handleClick();
@@ -113,6 +117,8 @@ private:
     void grabAccessKey();
     void releaseAccessKey();
     void moveFocus(bool forwards);
+    void enabledChanged();
+    void fontChanged();
 
     State m_state;
     quint32 m_foreColor = SystemColors::WindowText;
@@ -121,4 +127,5 @@ private:
     GdiCanvas m_canvas;
     QTimer m_hoverTimer;
     bool m_clickPending = false; // a press waits for its release to become a click
+    bool m_loading = false;      // the saved design is applied: no change is reported
 };

@@ -85,6 +85,17 @@ QLabel* addLabel(QWidget& window, const QString& name, const QString& text, cons
     return label;
 }
 
+QLabel* addPicture(QWidget& window, const QString& name, const QImage& picture, int left, int top,
+                   int width, int height)
+{
+    auto* label = new QLabel(&window);
+    label->setObjectName(name);
+    label->setPixmap(QPixmap::fromImage(picture));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(Twips::toPixels(left, top, width, height));
+    return label;
+}
+
 TamskXpButton* addButton(QWidget& window, const ButtonDesign& design)
 {
     auto* button = new TamskXpButton(&window);

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+class QImage;
 class QLabel;
 class QWidget;
 class TamskXpButton;
@@ -21,6 +22,10 @@ QLabel* addBackground(QWidget& window);
 // A transparent label at a position in twips. Without a size it takes the size of its text.
 QLabel* addLabel(QWidget& window, const QString& name, const QString& text, const QFont& font,
                  int left, int top, int width = 0, int height = 0);
+
+// A picture shown at its natural size, from the top left of a place given in twips.
+QLabel* addPicture(QWidget& window, const QString& name, const QImage& picture, int left, int top,
+                   int width, int height);
 
 // An XP push button placed as the window's saved design describes it: caption, the button font,
 // caption and hover colours (0x00BBGGRR or a system colour) and whether it starts enabled.

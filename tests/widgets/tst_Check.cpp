@@ -69,7 +69,9 @@ private Q_SLOTS:
     void valueOnDisabledBox();
     void disablingStopsThePoll();
     void valueSetterShowsRestingPicture();
+    void resizeSnapsBack_data();
     void resizeSnapsBack();
+    void widgetStateIsNotTheProperty();
     void picturesHaveTheirSizes_data();
     void picturesHaveTheirSizes();
     void checkedPicturesCarryATick_data();
@@ -85,7 +87,6 @@ void TestCheck::newBoxIsUncheckedAndEnabled()
     QVERIFY(!box.Value());
     QVERIFY(box.Enabled());
     QCOMPARE(box.size(), QSize(13, 13));
-    QCOMPARE(Check::SizeTwips, 195);
     QVERIFY(!box.isPollActive());
 }
 
@@ -172,7 +173,7 @@ void TestCheck::doubleClickTogglesOnceAndClicksOnce()
 void TestCheck::disabledIgnoresMouse()
 {
     Host host;
-    host.box->setEnabled(false);
+    host.box->setEnabledProperty(false);
     QVERIFY(host.box->isEnabled()); // the window itself stays enabled
     EventLog log(host.box);
     QTest::mouseClick(host.box, Qt::LeftButton, {}, QPoint(5, 5));
@@ -189,10 +190,10 @@ void TestCheck::disabledIgnoresMouse()
 void TestCheck::valueOnDisabledBox()
 {
     Check box;
-    box.setEnabled(false);
+    box.setEnabledProperty(false);
     box.setValue(true);
     QCOMPARE(box.shownPicture(), Picture::DisabledChecked);
-    box.setEnabled(true);
+    box.setEnabledProperty(true);
     QCOMPARE(box.shownPicture(), Picture::IdleChecked);
 }
 
@@ -201,10 +202,10 @@ void TestCheck::disablingStopsThePoll()
     Host host;
     QTest::mouseMove(host.box, QPoint(5, 5));
     QVERIFY(host.box->isPollActive());
-    host.box->setEnabled(false);
+    host.box->setEnabledProperty(false);
     QVERIFY(!host.box->isPollActive());
     QCOMPARE(host.box->shownPicture(), Picture::DisabledNoValue);
-    host.box->setEnabled(true);
+    host.box->setEnabledProperty(true);
     QVERIFY(!host.box->isPollActive());
     QCOMPARE(host.box->shownPicture(), Picture::IdleNoValue);
 }
@@ -221,13 +222,40 @@ void TestCheck::valueSetterShowsRestingPicture()
     QTRY_COMPARE(host.box->shownPicture(), Picture::MouseoverChecked); // the poll catches up
 }
 
+void TestCheck::resizeSnapsBack_data()
+{
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("larger") << QRect(20, 20, 60, 40);
+    QTest::newRow("narrow and tall") << QRect(0, 0, 2, 100);
+    QTest::newRow("empty") << QRect(5, 5, 0, 0);
+    QTest::newRow("one short") << QRect(5, 5, 12, 12);
+}
+
 void TestCheck::resizeSnapsBack()
 {
+    QFETCH(QRect, geometry);
     Host host;
-    host.box->resize(60, 40);
+    host.box->resize(geometry.size());
     QCOMPARE(host.box->size(), QSize(13, 13));
-    host.box->setGeometry(0, 0, 2, 100);
-    QCOMPARE(host.box->size(), QSize(13, 13));
+    host.box->setGeometry(geometry);
+    QCOMPARE(host.box->geometry(), QRect(geometry.topLeft(), QSize(13, 13)));
+}
+
+// QWidget's own enabled state and the box's Enabled property are two things.
+void TestCheck::widgetStateIsNotTheProperty()
+{
+    Host host;
+    QWidget* widget = host.box;
+    widget->setEnabled(false);
+    QVERIFY(host.box->Enabled());
+    QCOMPARE(host.box->shownPicture(), Picture::IdleNoValue);
+    PropertyBag bag;
+    host.box->WriteProperties(bag);
+    QCOMPARE(bag.keys(), QStringList{});
+    widget->setEnabled(true);
+    host.box->setEnabledProperty(false);
+    QVERIFY(widget->isEnabled());
+    QCOMPARE(host.box->shownPicture(), Picture::DisabledNoValue);
 }
 
 void TestCheck::picturesHaveTheirSizes_data()
@@ -332,13 +360,13 @@ void TestCheck::persistence()
     Check saved;
     saved.InitProperties();
     saved.setValue(value);
-    saved.setEnabled(enabled);
+    saved.setEnabledProperty(enabled);
     PropertyBag bag;
     saved.WriteProperties(bag);
     QCOMPARE(bag.keys(), keys);
     Check loaded;
     loaded.setValue(!value);
-    loaded.setEnabled(!enabled);
+    loaded.setEnabledProperty(!enabled);
     loaded.ReadProperties(bag);
     QCOMPARE(loaded.Value(), value);
     QCOMPARE(loaded.Enabled(), enabled);

@@ -199,11 +199,14 @@ private Q_SLOTS:
     void accessKeys();
     void disabledIgnoresInput();
     void propertyWriteOrders();
+    void writesThroughAWidgetPointer();
+    void parentStateLeavesTheFlagAlone();
     void foreHoverShowsAtNextRepaint();
 
     // persistence
     void initPropertiesTakesAmbient();
     void persistenceRoundTrip();
+    void readingRaisesNothingAndDrawsNothing();
     void defaultsAreNotStored();
     void missingForeHoverReadsForeColor();
 };
@@ -806,7 +809,7 @@ void TestTamskXpButton::propertyWriteOrders()
     TamskXpButton* b = host.button;
     QStringList seen;
     connect(b, &TamskXpButton::PropertyChanged, b, [&](const QString& name) {
-        if (name == u"Enabled"_s) // flag set, window not yet switched, not yet repainted
+        if (name == u"Enabled"_s) // flag set after the window switched, not yet repainted
             seen << u"Enabled flag=%1 window=%2 disabledLook=%3"_s.arg(b->Enabled())
                         .arg(b->isEnabled())
                         .arg(at(*b, 10, 10) == QColor(245, 244, 234));
@@ -831,9 +834,51 @@ void TestTamskXpButton::propertyWriteOrders()
     b->setForeHover(GreenRef);
     QCOMPARE(b->backBuffer(), before);
     QCOMPARE(seen,
-             (QStringList{u"Enabled flag=0 window=1 disabledLook=0"_s,
-                          u"Enabled flag=1 window=0 disabledLook=1"_s, u"Caption key=m drawn=1"_s,
+             (QStringList{u"Enabled flag=0 window=0 disabledLook=0"_s,
+                          u"Enabled flag=1 window=1 disabledLook=1"_s, u"Caption key=m drawn=1"_s,
                           u"ForeColor drawn=1"_s, u"Font drawn=1"_s, u"ForeHover"_s}));
+}
+
+// The same rules when the caller knows only a QWidget.
+void TestTamskXpButton::writesThroughAWidgetPointer()
+{
+    Host host(QSize(75, 23), u"MMMM"_s);
+    host.button->setForeColor(RedRef);
+    QWidget* widget = host.button;
+    QSignalSpy changes(host.button, &TamskXpButton::PropertyChanged);
+    widget->setEnabled(false);
+    QCOMPARE(changes.takeFirst().at(0).toString(), u"Enabled"_s);
+    QVERIFY(!host.button->Enabled());
+    QCOMPARE(at(*host.button, 5, 5), QColor(245, 244, 234));
+    widget->setEnabled(true);
+    QCOMPARE(changes.takeFirst().at(0).toString(), u"Enabled"_s);
+    QVERIFY(host.button->Enabled());
+    QCOMPARE(at(*host.button, 5, 5), QColor(253, 253, 251));
+    const int smallCaption = countColor(host.button->backBuffer(), Red);
+    QFont big = captionFont();
+    big.setPointSize(14);
+    widget->setFont(big);
+    QCOMPARE(changes.takeFirst().at(0).toString(), u"Font"_s);
+    QVERIFY(countColor(host.button->backBuffer(), Red) > smallCaption);
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestTamskXpButton::parentStateLeavesTheFlagAlone()
+{
+    Host host;
+    QSignalSpy changes(host.button, &TamskXpButton::PropertyChanged);
+    host.window->setEnabled(false);
+    QVERIFY(!host.button->isEnabled());
+    QVERIFY(host.button->Enabled());
+    QCOMPARE(at(*host.button, 5, 5), QColor(253, 253, 251)); // not the disabled look
+    host.window->setEnabled(true);
+    QVERIFY(host.button->Enabled());
+    host.button->setEnabled(false);
+    host.window->setEnabled(false);
+    host.window->setEnabled(true);
+    QVERIFY(!host.button->isEnabled());
+    QVERIFY(!host.button->Enabled());
+    QCOMPARE(changes.count(), 1);
 }
 
 void TestTamskXpButton::foreHoverShowsAtNextRepaint()
@@ -854,11 +899,13 @@ void TestTamskXpButton::foreHoverShowsAtNextRepaint()
 void TestTamskXpButton::initPropertiesTakesAmbient()
 {
     TamskXpButton button;
+    QSignalSpy changes(&button, &TamskXpButton::PropertyChanged);
     AmbientProperties ambient;
     ambient.Font = QFont(u"DejaVu Serif"_s, 11);
     ambient.DisplayName = u"TamskXpButton1"_s;
     ambient.ForeColor = RedRef;
     button.InitProperties(ambient);
+    QCOMPARE(changes.count(), 0);
     QCOMPARE(button.Caption(), u"TamskXpButton1"_s);
     QCOMPARE(button.Font(), ambient.Font);
     QVERIFY(button.Enabled());
@@ -895,6 +942,21 @@ void TestTamskXpButton::persistenceRoundTrip()
     QCOMPARE(loaded.AccessKeys(), u"с"_s);
     QCOMPARE(loaded.ForeColor(), SystemColors::WindowFrame);
     QCOMPARE(loaded.ForeHover(), 0x00FF8000u);
+}
+
+void TestTamskXpButton::readingRaisesNothingAndDrawsNothing()
+{
+    Host host;
+    PropertyBag bag;
+    bag.WriteProperty(u"enabled"_s, false);
+    bag.WriteProperty(u"font"_s, QFont(u"DejaVu Serif"_s, 14));
+    QSignalSpy changes(host.button, &TamskXpButton::PropertyChanged);
+    host.button->ReadProperties(bag, AmbientProperties());
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(!host.button->Enabled());
+    QVERIFY(!host.button->isEnabled());
+    QCOMPARE(host.button->Font(), QFont(u"DejaVu Serif"_s, 14));
+    QCOMPARE(host.button->backBuffer(), expectedNormalLook()); // the host repaints when it wants
 }
 
 void TestTamskXpButton::defaultsAreNotStored()

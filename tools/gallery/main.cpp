@@ -94,7 +94,7 @@ public:
         save(u"check-box-unchecked"_s, box->grab().toImage());
         box->setValue(true);
         save(u"check-box-checked"_s, box->grab().toImage());
-        box->setEnabled(false);
+        box->setEnabledProperty(false);
         save(u"check-box-disabled-checked"_s, box->grab().toImage());
     }
 
