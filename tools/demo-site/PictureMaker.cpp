@@ -37,7 +37,7 @@ struct Disc {
 
 // A picture as palette indices: stripes behind a few discs.
 struct Pattern {
-    QList<QRgb> palette;
+    QList<Rgb> palette;
     QByteArray indices;
 };
 
@@ -45,8 +45,13 @@ Pattern makePattern(QSize size, quint32 seed)
 {
     Sequence random(seed);
     Pattern pattern;
-    for (int i = 0; i < PaletteSize; ++i)
-        pattern.palette.append(qRgb(random.below(256), random.below(256), random.below(256)));
+    for (int i = 0; i < PaletteSize; ++i) {
+        // Blue is drawn first: the order the site's pictures have always had.
+        const int blue = random.below(256);
+        const int green = random.below(256);
+        const int red = random.below(256);
+        pattern.palette.append(Rgb(red, green, blue));
+    }
     QList<Disc> discs;
     const int discCount = 3 + random.below(5);
     const int shortSide = qMin(size.width(), size.height());
@@ -80,11 +85,11 @@ QImage toImage(const Pattern& pattern, QSize size)
     for (int y = 0; y < size.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
-            const QRgb colour = pattern.palette[quint8(*in++)];
+            const Rgb colour = pattern.palette[quint8(*in++)];
             // A soft vertical shade so the photos are not flat.
             const int shade = 100 - 30 * y / qMax(1, size.height());
-            line[x] = qRgb(qRed(colour) * shade / 100, qGreen(colour) * shade / 100,
-                           qBlue(colour) * shade / 100);
+            line[x] = qRgb(colour.red * shade / 100, colour.green * shade / 100,
+                           colour.blue * shade / 100);
         }
     }
     return image;
