@@ -1,10 +1,8 @@
 #include "PictureMaker.h"
 
 #include "GifWriter.h"
-
-#include <QBuffer>
-#include <QImage>
-#include <QImageWriter>
+#include "JpegWriter.h"
+#include "PngWriter.h"
 
 namespace PictureMaker {
 
@@ -78,33 +76,21 @@ Pattern makePattern(QSize size, quint32 seed)
     return pattern;
 }
 
-QImage toImage(const Pattern& pattern, QSize size)
+QList<Rgb> shadedPixels(const Pattern& pattern, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QList<Rgb> pixels;
+    pixels.reserve(pattern.indices.size());
     const char* in = pattern.indices.constData();
     for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        // A soft vertical shade so the photos are not flat.
+        const int shade = 100 - 30 * y / qMax(1, size.height());
         for (int x = 0; x < size.width(); ++x) {
             const Rgb colour = pattern.palette[quint8(*in++)];
-            // A soft vertical shade so the photos are not flat.
-            const int shade = 100 - 30 * y / qMax(1, size.height());
-            line[x] = qRgb(colour.red * shade / 100, colour.green * shade / 100,
-                           colour.blue * shade / 100);
+            pixels.append(Rgb(colour.red * shade / 100, colour.green * shade / 100,
+                              colour.blue * shade / 100));
         }
     }
-    return image;
-}
-
-QByteArray encodeWithQt(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(85);
-    if (!writer.write(image))
-        qFatal("cannot encode a %s picture: %s", format, qPrintable(writer.errorString()));
-    return bytes;
+    return pixels;
 }
 
 } // namespace
@@ -116,9 +102,9 @@ QByteArray draw(Format format, QSize size, quint32 seed)
     case Format::Gif:
         return GifWriter::encode(size.width(), size.height(), pattern.palette, pattern.indices);
     case Format::Png:
-        return encodeWithQt(toImage(pattern, size), "png");
+        return PngWriter::encode(size.width(), size.height(), shadedPixels(pattern, size));
     case Format::Jpeg:
-        return encodeWithQt(toImage(pattern, size), "jpeg");
+        return JpegWriter::encode(size.width(), size.height(), shadedPixels(pattern, size));
     }
     return {};
 }
