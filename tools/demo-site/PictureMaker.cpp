@@ -1,10 +1,8 @@
 #include "PictureMaker.h"
 
 #include "GifWriter.h"
-
-#include <QBuffer>
-#include <QImage>
-#include <QImageWriter>
+#include "JpegWriter.h"
+#include "PngWriter.h"
 
 namespace PictureMaker {
 
@@ -37,7 +35,7 @@ struct Disc {
 
 // A picture as palette indices: stripes behind a few discs.
 struct Pattern {
-    QList<QRgb> palette;
+    QList<Rgb> palette;
     QByteArray indices;
 };
 
@@ -45,8 +43,13 @@ Pattern makePattern(QSize size, quint32 seed)
 {
     Sequence random(seed);
     Pattern pattern;
-    for (int i = 0; i < PaletteSize; ++i)
-        pattern.palette.append(qRgb(random.below(256), random.below(256), random.below(256)));
+    for (int i = 0; i < PaletteSize; ++i) {
+        // Blue is drawn first: the order the site's pictures have always had.
+        const int blue = random.below(256);
+        const int green = random.below(256);
+        const int red = random.below(256);
+        pattern.palette.append(Rgb(red, green, blue));
+    }
     QList<Disc> discs;
     const int discCount = 3 + random.below(5);
     const int shortSide = qMin(size.width(), size.height());
@@ -73,33 +76,21 @@ Pattern makePattern(QSize size, quint32 seed)
     return pattern;
 }
 
-QImage toImage(const Pattern& pattern, QSize size)
+QList<Rgb> shadedPixels(const Pattern& pattern, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QList<Rgb> pixels;
+    pixels.reserve(pattern.indices.size());
     const char* in = pattern.indices.constData();
     for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        // A soft vertical shade so the photos are not flat.
+        const int shade = 100 - 30 * y / qMax(1, size.height());
         for (int x = 0; x < size.width(); ++x) {
-            const QRgb colour = pattern.palette[quint8(*in++)];
-            // A soft vertical shade so the photos are not flat.
-            const int shade = 100 - 30 * y / qMax(1, size.height());
-            line[x] = qRgb(qRed(colour) * shade / 100, qGreen(colour) * shade / 100,
-                           qBlue(colour) * shade / 100);
+            const Rgb colour = pattern.palette[quint8(*in++)];
+            pixels.append(Rgb(colour.red * shade / 100, colour.green * shade / 100,
+                              colour.blue * shade / 100));
         }
     }
-    return image;
-}
-
-QByteArray encodeWithQt(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(85);
-    if (!writer.write(image))
-        qFatal("cannot encode a %s picture: %s", format, qPrintable(writer.errorString()));
-    return bytes;
+    return pixels;
 }
 
 } // namespace
@@ -111,9 +102,9 @@ QByteArray draw(Format format, QSize size, quint32 seed)
     case Format::Gif:
         return GifWriter::encode(size.width(), size.height(), pattern.palette, pattern.indices);
     case Format::Png:
-        return encodeWithQt(toImage(pattern, size), "png");
+        return PngWriter::encode(size.width(), size.height(), shadedPixels(pattern, size));
     case Format::Jpeg:
-        return encodeWithQt(toImage(pattern, size), "jpeg");
+        return JpegWriter::encode(size.width(), size.height(), shadedPixels(pattern, size));
     }
     return {};
 }

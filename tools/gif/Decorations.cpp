@@ -46,7 +46,7 @@ public:
             m_indices[qsizetype(y) * m_width + x] = char(index);
     }
 
-    QByteArray encode(const QList<QRgb>& palette) const
+    QByteArray encode(const QList<Rgb>& palette) const
     {
         return GifWriter::encode(m_width, m_height, palette, m_indices);
     }
@@ -72,7 +72,7 @@ QByteArray bg()
             tile.set(x, y, diagonal ? 1 : dot ? 2 : 0);
         }
     }
-    return tile.encode({qRgb(0xFF, 0xFB, 0xF0), qRgb(0xF3, 0xEA, 0xD8), qRgb(0xE8, 0xD8, 0xB8)});
+    return tile.encode({Rgb(0xFF, 0xFB, 0xF0), Rgb(0xF3, 0xEA, 0xD8), Rgb(0xE8, 0xD8, 0xB8)});
 }
 
 QByteArray bghead()
@@ -83,9 +83,9 @@ QByteArray bghead()
         for (int x = 0; x < strip.width(); ++x)
             strip.set(x, y, y * Shades / strip.height());
     }
-    QList<QRgb> palette;
+    QList<Rgb> palette;
     for (int i = 0; i < Shades; ++i)
-        palette.append(qRgb(0xFF, 0xE8 - i * 10, 0xA0 - i * 14));
+        palette.append(Rgb(0xFF, 0xE8 - i * 10, 0xA0 - i * 14));
     return strip.encode(palette);
 }
 
@@ -131,11 +131,11 @@ QByteArray head()
             }
         }
     }
-    QList<QRgb> palette;
+    QList<Rgb> palette;
     for (int i = 0; i < 8; ++i)
-        palette.append(qRgb(0x30 + i * 8, 0x70 + i * 12, 0xC0 + i * 6));
-    palette += {qRgb(0x10, 0x20, 0x50), qRgb(0x20, 0x20, 0x30), qRgb(0xFF, 0xD8, 0x20),
-                qRgb(0xFF, 0xE0, 0x30), qRgb(0x40, 0x20, 0x00)};
+        palette.append(Rgb(0x30 + i * 8, 0x70 + i * 12, 0xC0 + i * 6));
+    palette += {Rgb(0x10, 0x20, 0x50), Rgb(0x20, 0x20, 0x30), Rgb(0xFF, 0xD8, 0x20),
+                Rgb(0xFF, 0xE0, 0x30), Rgb(0x40, 0x20, 0x00)};
     return logo.encode(palette);
 }
 

@@ -96,7 +96,7 @@ int tableBitsFor(qsizetype colours)
 
 } // namespace
 
-QByteArray encode(int width, int height, const QList<QRgb>& palette, const QByteArray& indices)
+QByteArray encode(int width, int height, const QList<Rgb>& palette, const QByteArray& indices)
 {
     Q_ASSERT(!palette.isEmpty() && palette.size() <= 256);
     Q_ASSERT(indices.size() == qsizetype(width) * height);
@@ -110,10 +110,10 @@ QByteArray encode(int width, int height, const QList<QRgb>& palette, const QByte
     out.append('\0'); // background colour index
     out.append('\0'); // square pixels
     for (int i = 0; i < (1 << tableBits); ++i) {
-        const QRgb colour = i < palette.size() ? palette[i] : qRgb(0, 0, 0);
-        out.append(char(qRed(colour)));
-        out.append(char(qGreen(colour)));
-        out.append(char(qBlue(colour)));
+        const Rgb colour = i < palette.size() ? palette[i] : Rgb();
+        out.append(char(colour.red));
+        out.append(char(colour.green));
+        out.append(char(colour.blue));
     }
     out.append(',');
     appendWord(out, 0);

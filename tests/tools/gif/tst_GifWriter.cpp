@@ -49,9 +49,9 @@ void TestGifWriter::roundTrip()
     QFETCH(int, colours);
     QFETCH(bool, noisy);
     QRandomGenerator random(quint32(width * 1000 + height));
-    QList<QRgb> palette;
+    QList<Rgb> palette;
     for (int i = 0; i < colours; ++i)
-        palette.append(qRgb(i, 255 - i, (i * 37) % 256));
+        palette.append(Rgb(i, 255 - i, (i * 37) % 256));
     QByteArray indices(qsizetype(width) * height, '\0');
     for (qsizetype i = 0; i < indices.size(); ++i)
         indices[i] = char(noisy ? random.bounded(colours) : (i / 7 + i / width) % colours);
@@ -60,9 +60,9 @@ void TestGifWriter::roundTrip()
     QCOMPARE(image.size(), QSize(width, height));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const QRgb expected = palette[quint8(indices[qsizetype(y) * width + x])];
-            if (qRgb(qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)),
-                     qBlue(image.pixel(x, y))) != expected)
+            const Rgb expected = palette[quint8(indices[qsizetype(y) * width + x])];
+            const QRgb shown = image.pixel(x, y);
+            if (Rgb(qRed(shown), qGreen(shown), qBlue(shown)) != expected)
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
         }
     }
@@ -70,7 +70,7 @@ void TestGifWriter::roundTrip()
 
 void TestGifWriter::layout()
 {
-    const QByteArray gif = GifWriter::encode(3, 2, {qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)},
+    const QByteArray gif = GifWriter::encode(3, 2, {Rgb(1, 2, 3), Rgb(4, 5, 6), Rgb(7, 8, 9)},
                                              QByteArray("\0\1\2\2\1\0", 6));
     QVERIFY(gif.startsWith(QByteArray("GIF89a\x03\x00\x02\x00", 10)));
     QCOMPARE(quint8(gif[10]), quint8(0x80 | (1 << 4) | 1)); // a table of four colours
