@@ -23,9 +23,10 @@ Status texts go to standard output, one a line, with a progress line for every
 saved picture. Ctrl+C (or SIGTERM) stops the run like the stop button: the
 album is written for the pages complete; a second Ctrl+C ends at once.
 
-Exit status: 0 every page complete, 1 a page did not look as expected (the
-program's failure message), 2 stopped by Ctrl+C or SIGTERM, 3 ended early by a
-network error, 64 a wrong command line.)"_s;
+Exit status: 0 every page complete and saved, 1 a page did not look as expected
+(the program's failure message), 2 stopped by Ctrl+C or SIGTERM, 3 ended early by
+a network error, 4 every page complete but pictures or the album could not be
+saved (the last status line says how many and why), 64 a wrong command line.)"_s;
 
 bool readInt(const QCommandLineParser& parser, const QString& name, int low, int high, int& value,
              QString& message)

@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3 };
+enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3, NotSaved = 4 };
 
 int runFetch(const FetchOptions& options)
 {
@@ -66,7 +66,7 @@ int runFetch(const FetchOptions& options)
     if (host.failureShown())
         return Failed;
     if (driver.PageIndex() - 1 == driver.PageCount())
-        return Complete;
+        return driver.unsavedPictures() > 0 || driver.albumUnsaved() ? NotSaved : Complete;
     if (stops.received())
         return Stopped;
     return networkError ? NetworkError : Stopped;

@@ -218,6 +218,19 @@ private Q_SLOTS:
         QCOMPARE(albumRows(), 0);
         QVERIFY(QFile::exists(album()));
     }
+
+    // Nothing could be saved: the run must not end as if all went well.
+    void nothingSavedIsNoSuccess()
+    {
+        TestSupport::writeAll(folder() + u"/downloads"_s, "a file, not a folder");
+        const Finished done = runFetch(siteArguments(3));
+        QCOMPARE(done.exitCode, 4);
+        QVERIFY2(done.out.contains(u"Фсе, но 3 картинки и альбом не записались: нет папки."_s),
+                 qPrintable(done.out));
+        QVERIFY(!done.out.contains(u"Фсе. Можно фтыкать."_s));
+        QCOMPARE(TestSupport::readAll(folder() + u"/downloads"_s),
+                 QByteArray("a file, not a folder"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFetch)
