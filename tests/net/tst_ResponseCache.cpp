@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
@@ -90,6 +91,7 @@ private Q_SLOTS:
     void missingOrEmptyEntryFileIsAMiss_data();
     void missingOrEmptyEntryFileIsAMiss();
     void leftoverEntryFileIsOverwritten();
+    void linksLeadNowhereOutsideTheCache();
     void storeWithoutDatabaseEmptiesTheFolder();
     void lookupWithoutDatabaseCreatesNothing();
     void sizeOfTheCache_data();
@@ -349,6 +351,24 @@ void TestResponseCache::leftoverEntryFileIsOverwritten()
     folder.cache().store("/new", Ok10);
     QCOMPARE(TestSupport::readAll(folder.file(u"cashe00001.tmp"_s)), Ok10);
     QCOMPARE(folder.cache().lookup("/new"), std::optional<QByteArray>(Ok10));
+}
+
+// A link in an entry's place is neither followed for writing nor read from.
+void TestResponseCache::linksLeadNowhereOutsideTheCache()
+{
+    CacheFolder folder;
+    const QString outside = QFileInfo(folder.path()).path() + u"/outside.dat"_s;
+    TestSupport::writeAll(outside, Ok11);
+    folder.cache().clear();
+    QVERIFY(QFile::link(outside, folder.file(u"cashe00001.tmp"_s)));
+    folder.cache().store("/new", Ok10);
+    QCOMPARE(TestSupport::readAll(outside), Ok11);
+    QVERIFY(!QFileInfo(folder.file(u"cashe00001.tmp"_s)).isSymLink());
+    QCOMPARE(folder.cache().lookup("/new"), std::optional<QByteArray>(Ok10));
+
+    QVERIFY(QFile::remove(folder.file(u"cashe00001.tmp"_s)));
+    QVERIFY(QFile::link(outside, folder.file(u"cashe00001.tmp"_s)));
+    QCOMPARE(folder.cache().lookup("/new"), std::nullopt);
 }
 
 void TestResponseCache::storeWithoutDatabaseEmptiesTheFolder()

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
@@ -49,6 +51,7 @@ private Q_SLOTS:
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
     void saveReplacesALinkNotItsTarget();
+    void fullFileSystemKeepsTheOldFile();
 
     void readFails_data();
     void readFails();
@@ -147,6 +150,30 @@ void TestFileIo::saveReplacesALinkNotItsTarget()
     QVERIFY(!QFileInfo(path(u"link.dat"_s)).isSymLink());
     QCOMPARE(readAll(path(u"link.dat"_s)), QByteArray("new"));
     QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
+}
+
+// A real small file system, where root may mount one: the disk says "full" itself.
+void TestFileIo::fullFileSystemKeepsTheOldFile()
+{
+    const QString mountPoint = path(u"small"_s);
+    QVERIFY(QDir().mkpath(mountPoint));
+    const auto run = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    };
+    if (!run(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mountPoint}))
+        QSKIP("no small file system can be mounted here (needs root)");
+    const auto unmount = qScopeGuard([&] { run(u"umount"_s, {mountPoint}); });
+    const QString old = mountPoint + u"/picture.jpg"_s;
+    QVERIFY(!FileIo::save(old, QByteArray(8 * 1024, 'o')));
+    // What is left is less than the new picture needs.
+    QVERIFY(!FileIo::save(mountPoint + u"/filler"_s, QByteArray(48 * 1024, 'f')));
+    const FileIo::Error error = FileIo::save(old, QByteArray(12 * 1024, 'n'));
+    QCOMPARE(error.reason(), FileIo::Reason::NoSpace);
+    QCOMPARE(readAll(old), QByteArray(8 * 1024, 'o'));
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 void TestFileIo::readFails_data()

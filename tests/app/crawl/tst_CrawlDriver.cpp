@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
@@ -561,6 +562,21 @@ private Q_SLOTS:
         m_driver->Down_Click();
         QCOMPARE(TestSupport::readAll(downloads() + u"/pic1.jpg"_s), pictureBytes(1));
         QCOMPARE(TestSupport::readAll(downloads() + u"/other.jpg"_s), QByteArray("other"));
+    }
+
+    // A link in a picture's place is replaced by the picture; what it pointed to stays as it was.
+    void aLinkInThePlaceOfAPictureIsReplaced()
+    {
+        buildSite(*m_transfer, 1);
+        m_host->settings.pageCount = u"1"_s;
+        QVERIFY(QDir().mkpath(downloads()));
+        const QString outside = m_folder.path() + u"/outside.txt"_s;
+        TestSupport::writeAll(outside, "mine");
+        QVERIFY(QFile::link(outside, downloads() + u"/pic1.jpg"_s));
+        m_driver->Down_Click();
+        QCOMPARE(TestSupport::readAll(outside), QByteArray("mine"));
+        QVERIFY(!QFileInfo(downloads() + u"/pic1.jpg"_s).isSymLink());
+        QCOMPARE(TestSupport::readAll(downloads() + u"/pic1.jpg"_s), pictureBytes(1));
     }
 
     void aReadOnlyPictureStaysAndTheRunGoesOn()

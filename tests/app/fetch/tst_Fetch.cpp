@@ -1,11 +1,14 @@
 // zolvane-fetch as a user runs it: its command line, its output, Ctrl+C and its exit status.
 #include "DemoSiteThread.h"
+#include "app/crawl/PictureName.h"
+#include "settings/Ini.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -71,6 +74,26 @@ private:
     }
 
     int albumRows() const { return int(TestSupport::readAll(album()).count("<tr>\r\n<td>\r\n")); }
+
+    QString savedPicture(int page) const
+    {
+        return folder() + u"/downloads/"_s +
+               PictureName::diskName(PictureName::safeName(m_site->content().picture(page).name));
+    }
+
+    // The database is complete, and every entry it names holds a reply.
+    void verifyCacheIsWhole() const
+    {
+        const QString cache = folder() + u"/!cashe"_s;
+        const QByteArray database = TestSupport::readAll(cache + u"/!Cashe.dat"_s);
+        if (database.isEmpty())
+            return;
+        QVERIFY(database.endsWith("\r\n"));
+        for (const auto& [key, path] : Ini::ReadSection(database, "Cashe")) {
+            const QString entry = cache + u'/' + QString::fromLatin1(key) + u".tmp"_s;
+            QVERIFY2(QFileInfo(entry).size() > 0, qPrintable(entry));
+        }
+    }
 
 private Q_SLOTS:
     void init()
@@ -230,6 +253,63 @@ private Q_SLOTS:
         QVERIFY(!done.out.contains(u"Фсе. Можно фтыкать."_s));
         QCOMPARE(TestSupport::readAll(folder() + u"/downloads"_s),
                  QByteArray("a file, not a folder"));
+    }
+
+    // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
+    // decoration images and the cache, whose database never names an entry it lacks.
+    void killedRunsLeaveEveryFileOldOrNew()
+    {
+        DemoSiteOptions options;
+        options.dripBytes = 512;
+        options.dripPauseMs = 1;
+        m_site = std::make_unique<DemoSiteThread>(options);
+        QVERIFY(m_site->server().addFault("drip=all"));
+        constexpr int Pages = 8;
+        const QString downloads = folder() + u"/downloads"_s;
+        QVERIFY(QDir().mkpath(downloads));
+        const QByteArray oldBytes = "an older picture of that name";
+        for (int i = 1; i <= Pages; ++i)
+            TestSupport::writeAll(savedPicture(i), oldBytes);
+        TestSupport::writeAll(album(), "an older album");
+
+        // A cache of one entry: every store empties the cache and writes a new database, and no
+        // run is shortened by what an earlier one kept.
+        QStringList arguments = siteArguments(Pages);
+        arguments << u"--cache"_s << u"0"_s;
+        for (const int killAfterMs : {40, 150, 300, 450, 600}) {
+            QProcess process;
+            process.start(fetchProgram(), arguments);
+            QVERIFY(process.waitForStarted());
+            QTest::qWait(killAfterMs);
+            if (process.state() != QProcess::NotRunning) {
+                process.kill();
+                QVERIFY(process.waitForFinished());
+            }
+
+            // Pages 1 and 6 share a name: either picture may stand under it.
+            for (int i = 1; i <= Pages; ++i) {
+                const QByteArray bytes = TestSupport::readAll(savedPicture(i));
+                bool known = bytes == oldBytes;
+                for (int j = 1; j <= Pages; ++j)
+                    known |= savedPicture(j) == savedPicture(i) &&
+                             bytes == m_site->content().pictureBytes(j);
+                QVERIFY2(known, qPrintable(savedPicture(i)));
+            }
+            const QByteArray albumBytes = TestSupport::readAll(album());
+            QVERIFY(albumBytes == "an older album" || albumBytes.endsWith("</html>\r\n"));
+            for (const QString& name : {u"bg.gif"_s, u"bghead.gif"_s, u"head.gif"_s}) {
+                const QString copy = downloads + u'/' + name;
+                QVERIFY(!QFile::exists(copy) ||
+                        TestSupport::readAll(copy) ==
+                            TestSupport::readAll(folder() + u"/data/"_s + name));
+            }
+            verifyCacheIsWhole();
+        }
+        // And the next run, from that cache, ends as if nothing had happened.
+        QCOMPARE(runFetch(siteArguments(Pages)).exitCode, 0);
+        for (const int i : {2, 3, 4, 5, 6, 7, 8})
+            QCOMPARE(TestSupport::readAll(savedPicture(i)), m_site->content().pictureBytes(i));
+        QCOMPARE(albumRows(), Pages);
     }
 };
 
