@@ -1,11 +1,22 @@
-// A 200-page download from the demo site: zolvane-fetch against curl fetching the same URLs in one
-// process (HTTP/1.0, one connection per request, through the same proxy form). Prints the median
-// times, their ratio and the bytes each moved.
+// A download of many pages from the demo site, timed against curl fetching the same URLs in one
+// process (HTTP/1.0, one connection per request, through the same proxy form, every reply written
+// to a file), side by side in the same run:
 //
-//     bench_crawl [pages] [rounds]        (defaults 200 and 3)
-#include <QCoreApplication>
+//   drip  the site as it is: page tails beyond the stop markers trickle out (the marker's win)
+//   full  the site at full loopback speed: whole pages at once (what the program itself costs)
+//
+// In each mode: curl and zolvane-fetch with the program folder on tmpfs and on disk, a cold cache
+// and a warm one (limit 1000, the same folder again), and the same run through the Main window
+// (offscreen). Medians of every round; the ratios are checked against the targets.
+//
+//     bench_crawl [pages] [rounds] [drip|full|both]        (defaults 200, 5, both)
+#include "app/MainWindow.h"
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,7 +24,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
-#include <cstdio>
+#include <map>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -25,6 +36,16 @@ QTextStream out(stdout);
 QString binary(const QString& name)
 {
     return QStringLiteral(ZOLVANE_BIN_DIR) + u'/' + name;
+}
+
+QString memoryFolderTemplate()
+{
+    return u"/dev/shm/bench-crawl-XXXXXX"_s;
+}
+
+QString diskFolderTemplate()
+{
+    return QDir::homePath() + u"/.cache/bench-crawl-XXXXXX"_s;
 }
 
 // A control request to the demo site; its reply body.
@@ -52,13 +73,6 @@ qint64 statValue(const QByteArray& stats, const QByteArray& key)
     return -1;
 }
 
-struct Round {
-    qint64 ms = 0;
-    qint64 siteBytes = 0;   // what the site sent before the client hung up
-    qint64 clientBytes = 0; // what the client counted
-    qint64 requests = 0;
-};
-
 qint64 median(QList<qint64> values)
 {
     std::sort(values.begin(), values.end());
@@ -81,151 +95,263 @@ QList<QByteArray> servedPaths(const QByteArray& log)
     return paths;
 }
 
-// A memory file system when there is one: every picture and cache entry is flushed to disk as it
-// is written, which on a busy disk costs more than the network, and curl writes to /dev/null.
-QString memoryFolderTemplate()
-{
-    const QFileInfo memory(u"/dev/shm"_s);
-    return memory.isDir() && memory.isWritable() ? u"/dev/shm/bench-crawl-XXXXXX"_s
-                                                 : QDir::tempPath() + u"/bench-crawl-XXXXXX"_s;
-}
+class Site {
+public:
+    explicit Site(bool drip)
+    {
+        QStringList arguments = {u"--port"_s, u"0"_s};
+        if (!drip)
+            arguments << u"--tail-pause-ms"_s << u"0"_s;
+        m_process.start(binary(u"zolvane-demo-site"_s), arguments);
+        if (m_process.waitForReadyRead(10000))
+            m_port = quint16(m_process.readLine().trimmed().toUInt());
+        // From here on the site only logs its requests.
+        m_process.setReadChannel(QProcess::StandardError);
+    }
+    ~Site()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
 
-std::optional<Round> runFetch(quint16 port, int pages, const QString& folderTemplate)
+    quint16 port() const { return m_port; }
+
+    void reset()
+    {
+        control(m_port, "/__reset");
+        while (m_process.waitForReadyRead(50))
+            m_process.readAllStandardError();
+        m_process.readAllStandardError();
+    }
+
+    QByteArray stats() const { return control(m_port, "/__stats"); }
+
+    // The site logs each request as it ends; wait until `count` are in.
+    QList<QByteArray> pathsServed(int count)
+    {
+        QByteArray log = m_process.readAllStandardError();
+        while (servedPaths(log).size() < count && m_process.waitForReadyRead(2000))
+            log += m_process.readAllStandardError();
+        return servedPaths(log);
+    }
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+struct Timed {
+    qint64 ms = -1;
+    qint64 listingAndPictureRequests = 0;
+};
+
+std::optional<qint64> timeProcess(const QString& program, const QStringList& arguments)
 {
-    QTemporaryDir folder(folderTemplate);
-    QProcess fetch;
+    QProcess process;
     QElapsedTimer clock;
     clock.start();
-    fetch.start(binary(u"zolvane-fetch"_s),
-                {u"--folder"_s, folder.path(), u"--pages"_s, QString::number(pages), u"--proxy"_s,
-                 u"--proxy-name"_s, u"127.0.0.1"_s, u"--proxy-port"_s, QString::number(port)});
-    if (!fetch.waitForFinished(600000) || fetch.exitCode() != 0) {
-        out << "zolvane-fetch failed: " << fetch.readAllStandardError() << Qt::endl;
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        out << QFileInfo(program).fileName() << " failed: " << process.readAllStandardError()
+            << Qt::endl;
         return std::nullopt;
     }
-    Round round;
-    round.ms = clock.elapsed();
-    // The traffic line of the last progress line: "Трафек: N Кб".
-    const QString text = QString::fromUtf8(fetch.readAllStandardOutput());
-    const qsizetype at = text.lastIndexOf(u"Трафек: "_s);
-    if (at >= 0)
-        round.clientBytes = text.mid(at + 8).section(u' ', 0, 0).toLongLong() * 1024;
-    return round;
+    return clock.elapsed();
 }
 
-std::optional<Round> runCurl(quint16 port, const QList<QByteArray>& paths)
+QStringList fetchArguments(const QString& folder, quint16 port, int pages)
 {
-    QStringList arguments = {u"--http1.0"_s, u"-s"_s,
-                             u"-x"_s,        u"127.0.0.1:%1"_s.arg(port),
-                             u"-w"_s,        u"%{size_download} %{size_header}\\n"_s};
+    return {
+        u"--folder"_s,     folder,         u"--pages"_s,      QString::number(pages), u"--proxy"_s,
+        u"--proxy-name"_s, u"127.0.0.1"_s, u"--proxy-port"_s, QString::number(port),  u"--cache"_s,
+        u"1000"_s,         u"--quiet"_s};
+}
+
+// curl writes every reply to a file of its own in `folder`, as the program writes its pictures and
+// cache entries.
+QStringList curlArguments(const QString& folder, quint16 port, const QList<QByteArray>& paths)
+{
+    QStringList arguments = {u"--http1.0"_s, u"-s"_s, u"-x"_s, u"127.0.0.1:%1"_s.arg(port)};
+    int n = 0;
     for (const QByteArray& path : paths)
-        arguments << u"-o"_s << u"/dev/null"_s
+        arguments << u"-o"_s << u"%1/reply%2"_s.arg(folder).arg(++n)
                   << u"http://zolvane.com"_s + QString::fromLatin1(path);
-    QProcess curl;
-    QElapsedTimer clock;
-    clock.start();
-    curl.start(u"curl"_s, arguments);
-    if (!curl.waitForFinished(600000) || curl.exitCode() != 0) {
-        out << "curl failed: " << curl.readAllStandardError() << Qt::endl;
-        return std::nullopt;
+    return arguments;
+}
+
+void copyDecorations(const QString& folder)
+{
+    QDir().mkpath(folder + u"/data"_s);
+    for (const QString& name : {u"bg.gif"_s, u"bghead.gif"_s, u"head.gif"_s})
+        QFile::copy(binary(u"data/"_s + name), folder + u"/data/"_s + name);
+}
+
+struct Medians {
+    std::map<QString, QList<qint64>> times;
+    qint64 warmRequests = 0;
+
+    qint64 of(const QString& name) const
+    {
+        const auto found = times.find(name);
+        return found == times.end() ? 0 : median(found->second);
     }
-    Round round;
-    round.ms = clock.elapsed();
-    for (const QByteArray& line : curl.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> sizes = line.split(' ');
-        if (sizes.size() == 2)
-            round.clientBytes += sizes[0].toLongLong() + sizes[1].toLongLong();
-    }
-    return round;
+};
+
+bool runRound(Site& site, int pages, Medians& medians)
+{
+    const int urls = 1 + 2 * pages;
+    // zolvane-fetch, cold, tmpfs; its requests are the URLs curl fetches.
+    QTemporaryDir memory(memoryFolderTemplate());
+    copyDecorations(memory.path());
+    site.reset();
+    const auto cold =
+        timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(memory.path(), site.port(), pages));
+    if (!cold)
+        return false;
+    const QList<QByteArray> paths = site.pathsServed(urls);
+
+    // Warm: the same folder again; only the front page may go to the site.
+    site.reset();
+    const auto warm =
+        timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(memory.path(), site.port(), pages));
+    if (!warm)
+        return false;
+    const QByteArray warmStats = site.stats();
+    medians.warmRequests = std::max(statValue(warmStats, "listing"), qint64(0)) +
+                           std::max(statValue(warmStats, "pictures"), qint64(0));
+
+    QTemporaryDir curlMemory(memoryFolderTemplate());
+    const auto curlTmpfs =
+        timeProcess(u"curl"_s, curlArguments(curlMemory.path(), site.port(), paths));
+
+    QTemporaryDir disk(diskFolderTemplate());
+    copyDecorations(disk.path());
+    const auto coldDisk =
+        timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(disk.path(), site.port(), pages));
+    QTemporaryDir curlDisk(diskFolderTemplate());
+    const auto curlOnDisk =
+        timeProcess(u"curl"_s, curlArguments(curlDisk.path(), site.port(), paths));
+
+    QTemporaryDir window(memoryFolderTemplate());
+    copyDecorations(window.path());
+    const auto windowed = timeProcess(
+        QCoreApplication::applicationFilePath(),
+        {u"--window-run"_s, window.path(), QString::number(site.port()), QString::number(pages)});
+    if (!curlTmpfs || !coldDisk || !curlOnDisk || !windowed)
+        return false;
+
+    medians.times[u"curl tmpfs"_s] << *curlTmpfs;
+    medians.times[u"fetch tmpfs cold"_s] << *cold;
+    medians.times[u"fetch tmpfs warm"_s] << *warm;
+    medians.times[u"curl disk"_s] << *curlOnDisk;
+    medians.times[u"fetch disk cold"_s] << *coldDisk;
+    medians.times[u"window tmpfs cold"_s] << *windowed;
+    out << u"  round: curl %1 ms, cold %2 ms, warm %3 ms | disk: curl %4 ms, cold %5 ms | window %6 ms (%7 URLs)"_s
+               .arg(*curlTmpfs)
+               .arg(*cold)
+               .arg(*warm)
+               .arg(*curlOnDisk)
+               .arg(*coldDisk)
+               .arg(*windowed)
+               .arg(paths.size())
+        << Qt::endl;
+    return true;
+}
+
+QString ratio(qint64 ours, qint64 theirs)
+{
+    return theirs > 0 ? QString::number(double(ours) / double(theirs), 'f', 2) : u"-"_s;
+}
+
+void report(const Medians& m, bool full)
+{
+    const qint64 curlTmpfs = m.of(u"curl tmpfs"_s);
+    const qint64 curlDisk = m.of(u"curl disk"_s);
+    const qint64 cold = m.of(u"fetch tmpfs cold"_s);
+    const qint64 warm = m.of(u"fetch tmpfs warm"_s);
+    const qint64 disk = m.of(u"fetch disk cold"_s);
+    const qint64 window = m.of(u"window tmpfs cold"_s);
+    out << u"| | wall time (median) | ratio |"_s << Qt::endl << u"|---|---|---|"_s << Qt::endl;
+    out << u"| curl, tmpfs | %1 ms | |"_s.arg(curlTmpfs) << Qt::endl;
+    out << u"| zolvane-fetch, tmpfs, cold cache | %1 ms | %2 x curl |"_s.arg(cold).arg(
+               ratio(cold, curlTmpfs))
+        << Qt::endl;
+    out << u"| zolvane-fetch, tmpfs, warm cache | %1 ms | %2 x cold |"_s.arg(warm).arg(
+               ratio(warm, cold))
+        << Qt::endl;
+    out << u"| curl, disk | %1 ms | |"_s.arg(curlDisk) << Qt::endl;
+    out << u"| zolvane-fetch, disk, cold cache | %1 ms | %2 x curl |"_s.arg(disk).arg(
+               ratio(disk, curlDisk))
+        << Qt::endl;
+    out << u"| Main window, tmpfs, cold cache | %1 ms | %2 x headless |"_s.arg(window).arg(
+               ratio(window, cold))
+        << Qt::endl;
+    out << u"warm run: %1 requests for listing pages or pictures"_s.arg(m.warmRequests) << Qt::endl;
+    if (!full)
+        return;
+    const auto check = [](const QString& what, bool met) {
+        out << (met ? u"  met:    "_s : u"  MISSED: "_s) << what << Qt::endl;
+    };
+    check(u"tmpfs <= 0.8 x curl"_s, cold <= curlTmpfs * 0.8);
+    check(u"disk <= 1.0 x curl"_s, disk <= curlDisk);
+    check(u"warm <= 0.3 x cold, nothing but the front page asked for"_s,
+          warm <= cold * 0.3 && m.warmRequests == 0);
+    check(u"window <= 1.2 x headless"_s, window <= cold * 1.2);
+}
+
+// The run as a user starts it in the window: settings pointing at the site, one click on «Качать».
+int windowRun(const QStringList& args)
+{
+    const QString folder = args.value(2);
+    QFile settings(folder + u"/options.ini"_s);
+    if (!settings.open(QIODevice::WriteOnly))
+        return 1;
+    settings.write("[Main]\r\nDownloadImages=" + args.value(4).toLatin1() +
+                   "\r\nUseProxy=True\r\nProxyName=127.0.0.1\r\nProxyPort=" +
+                   args.value(3).toLatin1() + "\r\nCasheSize=1000\r\n");
+    settings.close();
+    Main window{ProgramFolder(folder)};
+    window.show();
+    window.driver().Down_Click();
+    return window.driver().PageIndex() - 1 == window.driver().PageCount() ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && QByteArrayView(argv[1]) == "--window-run") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return windowRun(QCoreApplication::arguments());
+    }
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const int pages = args.size() > 1 ? args[1].toInt() : 200;
-    const int rounds = args.size() > 2 ? args[2].toInt() : 3;
+    const int rounds = args.size() > 2 ? args[2].toInt() : 5;
+    const QString modes = args.size() > 3 ? args[3] : u"both"_s;
     if (QStandardPaths::findExecutable(u"curl"_s).isEmpty()) {
         out << "curl is not installed (scripts/setup installs it)" << Qt::endl;
         return 1;
     }
-
-    QProcess site;
-    site.start(binary(u"zolvane-demo-site"_s), {u"--port"_s, u"0"_s});
-    if (!site.waitForReadyRead(10000)) {
-        out << "the demo site did not start" << Qt::endl;
-        return 1;
-    }
-    const auto port = quint16(site.readLine().trimmed().toUInt());
-    // From here on the site only logs its requests.
-    site.setReadChannel(QProcess::StandardError);
-
-    QList<qint64> fetchMs, curlMs;
-    Round fetchLast, curlLast;
-    for (int round = 0; round < rounds; ++round) {
-        control(port, "/__reset");
-        while (site.waitForReadyRead(100))
-            site.readAllStandardError();
-        site.readAllStandardError();
-        const std::optional<Round> fetched = runFetch(port, pages, memoryFolderTemplate());
-        if (!fetched)
+    QDir().mkpath(QDir::homePath() + u"/.cache"_s);
+    for (const bool drip : {true, false}) {
+        if ((drip && modes == u"full"_s) || (!drip && modes == u"drip"_s))
+            continue;
+        Site site(drip);
+        if (site.port() == 0) {
+            out << "the demo site did not start" << Qt::endl;
             return 1;
-        const QByteArray fetchStats = control(port, "/__stats");
-        // The site logs each request as it ends; wait until every one is in.
-        QByteArray log = site.readAllStandardError();
-        while (servedPaths(log).size() < 1 + 2 * pages && site.waitForReadyRead(2000))
-            log += site.readAllStandardError();
-        const QList<QByteArray> paths = servedPaths(log);
-
-        control(port, "/__reset");
-        const std::optional<Round> curled = runCurl(port, paths);
-        if (!curled)
-            return 1;
-        const QByteArray curlStats = control(port, "/__stats");
-
-        fetchLast = *fetched;
-        fetchLast.siteBytes = statValue(fetchStats, "bytes");
-        fetchLast.requests = statValue(fetchStats, "requests");
-        curlLast = *curled;
-        curlLast.siteBytes = statValue(curlStats, "bytes");
-        curlLast.requests = statValue(curlStats, "requests");
-        fetchMs << fetched->ms;
-        curlMs << curled->ms;
-        out << u"round %1: zolvane-fetch %2 ms, curl %3 ms (%4 URLs)"_s.arg(round + 1)
-                   .arg(fetched->ms)
-                   .arg(curled->ms)
-                   .arg(paths.size())
-            << Qt::endl;
+        }
+        out << (drip ? u"drip mode"_s : u"full speed"_s)
+            << u": %1 pages, %2 rounds"_s.arg(pages).arg(rounds) << Qt::endl;
+        Medians medians;
+        for (int round = 0; round < rounds; ++round) {
+            if (!runRound(site, pages, medians))
+                return 1;
+        }
+        report(medians, !drip);
     }
-    // Once more with the program folder on disk, as a user runs it.
-    const std::optional<Round> onDisk =
-        runFetch(port, pages, QDir::tempPath() + u"/bench-crawl-XXXXXX"_s);
-    site.kill();
-    site.waitForFinished();
-
-    const qint64 ours = median(fetchMs);
-    const qint64 theirs = median(curlMs);
-    out << u"pages: %1, rounds: %2"_s.arg(pages).arg(rounds) << Qt::endl;
-    out << u"zolvane-fetch: median %1 ms, %2 requests, site sent %3 bytes, traffic line %4 bytes"_s
-               .arg(ours)
-               .arg(fetchLast.requests)
-               .arg(fetchLast.siteBytes)
-               .arg(fetchLast.clientBytes)
-        << Qt::endl;
-    out << u"curl:          median %1 ms, %2 requests, site sent %3 bytes, curl received %4 bytes"_s
-               .arg(theirs)
-               .arg(curlLast.requests)
-               .arg(curlLast.siteBytes)
-               .arg(curlLast.clientBytes)
-        << Qt::endl;
-    if (onDisk)
-        out << u"zolvane-fetch with its folder on disk (%1): %2 ms"_s.arg(QDir::tempPath())
-                   .arg(onDisk->ms)
-            << Qt::endl;
-    out << u"ratio zolvane-fetch / curl: %1"_s.arg(theirs > 0 ? double(ours) / double(theirs) : 0.0,
-                                                   0, 'f', 2)
-        << Qt::endl;
     return 0;
 }
