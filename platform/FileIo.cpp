@@ -12,6 +12,8 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -21,8 +23,6 @@ namespace FileIo {
 
 namespace {
 
-constexpr QFileDevice::Permissions WriteBits =
-    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 constexpr int TemporaryNameAttempts = 16;
 
 WriteFunction& writeOverride()
@@ -56,15 +56,248 @@ Reason reasonOf(int errorNumber)
 // Beside the target, so the rename stays on one file system; hidden, so a crash leaves nothing
 // a user trips over; a name of its own, so a target name as long as the file system allows
 // still has room for it.
-QString temporaryPathFor(const QFileInfo& target)
+QString temporaryPathFor(const QString& target)
 {
     const quint64 random = QRandomGenerator::global()->generate64();
-    return target.dir().filePath(
-        u".zolvane.%1.tmp"_s.arg(QString::number(random, 16).rightJustified(16, u'0')));
+    const qsizetype slash = target.lastIndexOf(u'/');
+    return target.first(slash + 1) + u".zolvane."_s +
+           QString::number(random, 16).rightJustified(16, u'0') + u".tmp"_s;
+}
+
+// A disk that stops taking bytes without saying why is taken to be full.
+template <typename Write>
+Reason writeAll(QByteArrayView bytes, Write&& write)
+{
+    while (!bytes.isEmpty()) {
+        errno = 0;
+        const WriteFunction& injected = writeOverride();
+        const qint64 written = injected ? injected(bytes) : write(bytes);
+        if (written < 0)
+            return errno ? reasonOf(errno) : Reason::Other;
+        if (written == 0)
+            return Reason::NoSpace;
+        bytes = bytes.sliced(written);
+    }
+    return Reason::None;
+}
+
+#ifndef Q_OS_WIN
+
+// The system's own calls: the fewest checks, each asked once.
+
+QByteArray nativePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes now and says whether the close itself failed (a network file system reports a
+    // full disk only here).
+    Reason close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return ::close(fd) == 0 ? Reason::None : reasonOf(errno);
+    }
+
+private:
+    int m_fd;
+};
+
+mode_t defaultFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
+}
+
+Reason refusal(const struct stat& target)
+{
+    if (S_ISLNK(target.st_mode))
+        return Reason::None;
+    if (S_ISDIR(target.st_mode))
+        return Reason::FolderInPlace;
+    if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return Reason::ReadOnly;
+    return Reason::None;
 }
 
 // An exclusive create: never an existing file, nor whatever a link of that name points to.
-Reason openNew(QFile& file, const QFileInfo& target)
+Reason createTemporary(const QString& target, Descriptor& file, QByteArray& name)
+{
+    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+        name = nativePath(temporaryPathFor(target));
+        const int fd = ::open(name.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            file.reset(fd);
+            return Reason::None;
+        }
+        if (errno != EEXIST)
+            return reasonOf(errno);
+    }
+    return Reason::Other;
+}
+
+Reason syncData(int fd)
+{
+#ifdef Q_OS_DARWIN
+    return ::fsync(fd) == 0 ? Reason::None : reasonOf(errno);
+#else
+    return ::fdatasync(fd) == 0 ? Reason::None : reasonOf(errno);
+#endif
+}
+
+Reason writeTemporary(const QString& target, const struct stat* old, QByteArrayView bytes,
+                      Sync sync, QByteArray& temporary)
+{
+    Descriptor file;
+    if (const Reason failed = createTemporary(target, file, temporary); failed != Reason::None)
+        return failed;
+    Reason failed = writeAll(bytes, [&file](QByteArrayView chunk) -> qint64 {
+        return ::write(file.get(), chunk.data(), size_t(chunk.size()));
+    });
+    if (failed == Reason::None && sync == Sync::Now)
+        failed = syncData(file.get());
+    // An existing file keeps its own permissions.
+    const mode_t keep = old && S_ISREG(old->st_mode) ? (old->st_mode & 07777) : defaultFileMode();
+    if (failed == Reason::None && keep != defaultFileMode() && ::fchmod(file.get(), keep) != 0)
+        failed = reasonOf(errno);
+    if (const Reason closing = file.close(); failed == Reason::None)
+        failed = closing;
+    return failed;
+}
+
+Contents readFile(const QString& path, qint64 maxSize, Links links)
+{
+    // Non-blocking, so a pipe in a file's place cannot hold the program up.
+    const int flags =
+        O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    Descriptor file(path.isEmpty() ? -1 : ::open(nativePath(path).constData(), flags));
+    if (!file.isOpen()) {
+        const int error = path.isEmpty() ? ENOENT : errno;
+        const Reason reason = error == ELOOP ? Reason::Link
+                              : error == ENOENT ? Reason::NotFound
+                                                : reasonOf(error);
+        return {{}, Error(reason, path)};
+    }
+    struct stat info = {};
+    if (::fstat(file.get(), &info) != 0)
+        return {{}, Error(reasonOf(errno), path)};
+    if (S_ISDIR(info.st_mode))
+        return {{}, Error(Reason::FolderInPlace, path)};
+    if (!S_ISREG(info.st_mode))
+        return {{}, Error(Reason::Other, path)};
+    if (maxSize >= 0 && info.st_size > maxSize)
+        return {{}, Error(Reason::TooLarge, path)};
+    // What the file holds now; one that grows meanwhile is read as it was.
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = ::read(file.get(), bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return {{}, Error(reasonOf(errno), path)};
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes.truncate(filled);
+    return {std::move(bytes), {}};
+}
+
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync)
+{
+    const QByteArray target = nativePath(path);
+    struct stat old = {};
+    const bool exists = ::lstat(target.constData(), &old) == 0;
+    if (exists) {
+        if (const Reason refused = refusal(old); refused != Reason::None)
+            return Error(refused, path);
+    }
+    QByteArray temporary;
+    Reason failed = writeTemporary(path, exists ? &old : nullptr, bytes, sync, temporary);
+    // rename() replaces an existing file, and a symbolic link itself rather than what it points
+    // to.
+    if (failed == Reason::None && ::rename(temporary.constData(), target.constData()) != 0)
+        failed = reasonOf(errno);
+    if (failed != Reason::None) {
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+        return Error(failed, path);
+    }
+    return {};
+}
+
+bool readOnly(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(nativePath(path).constData(), &info) == 0 &&
+           (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+Error flushFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return {};
+#ifdef Q_OS_LINUX
+    // One call flushes the whole file system the files are on.
+    const QString folder = paths.first().first(std::max<qsizetype>(paths.first().lastIndexOf(u'/'), 1));
+    Descriptor handle(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!handle.isOpen() || ::syncfs(handle.get()) != 0)
+        return Error(reasonOf(errno), folder);
+    return {};
+#else
+    for (const QString& path : paths) {
+        Descriptor file(::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC));
+        if (!file.isOpen() || ::fsync(file.get()) != 0)
+            return Error(reasonOf(errno), path);
+    }
+    return {};
+#endif
+}
+
+#else
+
+// Windows: Qt's files, which that system's paths and names need. Built there, run and tested on
+// Linux only.
+
+constexpr QFileDevice::Permissions WriteBits =
+    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+Reason refusal(const QFileInfo& target)
+{
+    if (target.isSymLink())
+        return Reason::None;
+    if (target.isDir())
+        return Reason::FolderInPlace;
+    if (target.exists() && (target.permissions() & WriteBits) == 0)
+        return Reason::ReadOnly;
+    return Reason::None;
+}
+
+Reason openNew(QFile& file, const QString& target)
 {
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         file.setFileName(temporaryPathFor(target));
@@ -77,40 +310,6 @@ Reason openNew(QFile& file, const QFileInfo& target)
     return Reason::Other;
 }
 
-qint64 writeChunk(QFile& file, QByteArrayView chunk)
-{
-    if (const WriteFunction& write = writeOverride())
-        return write(chunk);
-    return file.write(chunk.data(), chunk.size());
-}
-
-// A disk that stops taking bytes without saying why is taken to be full.
-Reason writeAll(QFile& file, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        errno = 0;
-        const qint64 written = writeChunk(file, bytes);
-        if (written < 0)
-            return errno ? reasonOf(errno) : Reason::Other;
-        if (written == 0)
-            return Reason::NoSpace;
-        bytes = bytes.sliced(written);
-    }
-    return Reason::None;
-}
-
-Reason flushToDisk(QFile& file)
-{
-#ifdef Q_OS_WIN
-    const bool flushed = ::_commit(file.handle()) == 0;
-#elif defined(Q_OS_DARWIN)
-    const bool flushed = ::fsync(file.handle()) == 0;
-#else
-    const bool flushed = ::fdatasync(file.handle()) == 0;
-#endif
-    return flushed ? Reason::None : reasonOf(errno);
-}
-
 Reason closeChecked(QFile& file)
 {
     errno = 0;
@@ -120,33 +319,79 @@ Reason closeChecked(QFile& file)
     return errno ? reasonOf(errno) : Reason::Other;
 }
 
-std::filesystem::path fileSystemPath(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(QDir::toNativeSeparators(path).toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-// rename() replaces an existing file, and a symbolic link itself rather than what it points to.
 Reason replace(const QString& from, const QString& to)
 {
     std::error_code error;
-    std::filesystem::rename(fileSystemPath(from), fileSystemPath(to), error);
+    std::filesystem::rename(std::filesystem::path(QDir::toNativeSeparators(from).toStdWString()),
+                            std::filesystem::path(QDir::toNativeSeparators(to).toStdWString()),
+                            error);
     return error ? reasonOf(error.default_error_condition().value()) : Reason::None;
 }
 
-Reason refusal(const QFileInfo& target)
+Contents readFile(const QString& path, qint64 maxSize, Links links)
 {
-    if (target.isSymLink())
-        return Reason::None;
-    if (target.isDir())
-        return Reason::FolderInPlace;
-    if (target.exists() && (target.permissions() & WriteBits) == 0)
-        return Reason::ReadOnly;
-    return Reason::None;
+    const QFileInfo info(path);
+    if (links == Links::Refuse && info.isSymLink())
+        return {{}, Error(Reason::Link, path)};
+    if (info.isDir())
+        return {{}, Error(Reason::FolderInPlace, path)};
+    QFile file(path);
+    errno = 0;
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {{}, Error(errno == ENOENT ? Reason::NotFound : reasonOf(errno), path)};
+    if (maxSize >= 0 && file.size() > maxSize)
+        return {{}, Error(Reason::TooLarge, path)};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {{}, Error(Reason::Other, path)};
+    if (maxSize >= 0 && bytes.size() > maxSize)
+        return {{}, Error(Reason::TooLarge, path)};
+    return {std::move(bytes), {}};
 }
+
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync)
+{
+    const QFileInfo target(path);
+    if (const Reason refused = refusal(target); refused != Reason::None)
+        return Error(refused, path);
+    QFile file;
+    if (const Reason failed = openNew(file, path); failed != Reason::None)
+        return Error(failed, path);
+    Reason failed = writeAll(bytes, [&file](QByteArrayView chunk) {
+        return file.write(chunk.data(), chunk.size());
+    });
+    if (failed == Reason::None && sync == Sync::Now && ::_commit(file.handle()) != 0)
+        failed = reasonOf(errno);
+    if (failed == Reason::None && target.isFile() && !target.isSymLink())
+        file.setPermissions(target.permissions());
+    if (const Reason closing = closeChecked(file); failed == Reason::None)
+        failed = closing;
+    if (failed == Reason::None)
+        failed = replace(file.fileName(), path);
+    if (failed != Reason::None) {
+        file.remove();
+        return Error(failed, path);
+    }
+    return {};
+}
+
+bool readOnly(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && (info.permissions() & WriteBits) == 0;
+}
+
+Error flushFiles(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite) || ::_commit(file.handle()) != 0)
+            return Error(reasonOf(errno), path);
+    }
+    return {};
+}
+
+#endif
 
 } // namespace
 
@@ -183,56 +428,24 @@ QString Error::describe(Reason reason)
 
 Contents read(const QString& path, qint64 maxSize, Links links)
 {
-    const QFileInfo info(path);
-    if (links == Links::Refuse && info.isSymLink())
-        return {{}, Error(Reason::Link, path)};
-    if (info.isDir())
-        return {{}, Error(Reason::FolderInPlace, path)};
-    QFile file(path);
-    errno = 0;
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {{}, Error(errno == ENOENT ? Reason::NotFound : reasonOf(errno), path)};
-    if (maxSize >= 0 && file.size() > maxSize)
-        return {{}, Error(Reason::TooLarge, path)};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {{}, Error(Reason::Other, path)};
-    if (maxSize >= 0 && bytes.size() > maxSize)
-        return {{}, Error(Reason::TooLarge, path)};
-    return {std::move(bytes), {}};
+    return readFile(path, maxSize, links);
 }
 
 Error save(const QString& path, QByteArrayView bytes, Sync sync)
 {
     if (path.isEmpty())
         return Error(Reason::NotFound, path);
-    const QFileInfo target(path);
-    if (const Reason refused = refusal(target); refused != Reason::None)
-        return Error(refused, path);
-
-    QFile file;
-    if (const Reason failed = openNew(file, target); failed != Reason::None)
-        return Error(failed, path);
-    Reason failed = writeAll(file, bytes);
-    if (failed == Reason::None && sync == Sync::Now)
-        failed = flushToDisk(file);
-    if (failed == Reason::None && target.isFile() && !target.isSymLink())
-        file.setPermissions(target.permissions());
-    if (const Reason closing = closeChecked(file); failed == Reason::None)
-        failed = closing;
-    if (failed == Reason::None)
-        failed = replace(file.fileName(), path);
-    if (failed != Reason::None) {
-        file.remove();
-        return Error(failed, path);
-    }
-    return {};
+    return saveFile(path, bytes, sync);
 }
 
 bool isReadOnly(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.exists() && (info.permissions() & WriteBits) == 0;
+    return readOnly(path);
+}
+
+Error flush(const QStringList& paths)
+{
+    return flushFiles(paths);
 }
 
 ScopedWriteFunction::ScopedWriteFunction(WriteFunction write)

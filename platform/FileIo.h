@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Whole-file reads and writes for settings, cache entries, the cache database, pictures and the
@@ -68,6 +69,10 @@ Contents read(const QString& path, qint64 maxSize = NoLimit, Links links = Links
 // Replaces the file's contents with `bytes` as one step. A new file gets the usual permissions;
 // an existing one keeps its own.
 Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now);
+
+// Makes files saved with Sync::Never durable against a power cut, in as few calls as the system
+// allows (on Linux one for the whole file system they are on).
+Error flush(const QStringList& paths);
 
 // True when the file exists and none of its write permission bits is set. The bits, not an
 // access check: for root every file would be writable.
