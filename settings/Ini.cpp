@@ -174,6 +174,12 @@ bool holdsLineBreak(QByteArrayView text)
     return text.contains('\r') || text.contains('\n');
 }
 
+bool isWritable(QByteArrayView section, QByteArrayView key, QByteArrayView value)
+{
+    return !section.isEmpty() && !key.isEmpty() && !holdsLineBreak(section) &&
+           !holdsLineBreak(key) && !holdsLineBreak(value);
+}
+
 QByteArray entryLine(QByteArrayView key, QByteArrayView value)
 {
     return key.toByteArray() + '=' + value.toByteArray() + LineEnd;
@@ -301,16 +307,22 @@ qint16 Ini::RINIi(const QByteArray& Section, const QByteArray& KeyName) const
 
 void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue)
 {
-    if (m_fileName.isEmpty() || Section.isEmpty() || KeyName.isEmpty() || holdsLineBreak(Section) ||
-        holdsLineBreak(KeyName) || holdsLineBreak(KeyValue))
+    if (m_fileName.isEmpty() || !isWritable(Section, KeyName, KeyValue))
         return;
     const auto bytes = readFile(m_fileName);
     if (!bytes && QFileInfo::exists(m_fileName))
         return; // there but unreadable: rewriting it would lose what it holds
-    const Profile profile(bytes.value_or(QByteArray()));
     // A failed write leaves the file as it was; the settings control reports nothing.
-    [[maybe_unused]] const FileIo::Error error =
-        FileIo::save(m_fileName, withEntry(profile, Section, KeyName, KeyValue));
+    [[maybe_unused]] const FileIo::Error error = FileIo::save(
+        m_fileName, *WithEntry(bytes.value_or(QByteArray()), Section, KeyName, KeyValue));
+}
+
+std::optional<QByteArray> Ini::WithEntry(const QByteArray& fileBytes, const QByteArray& Section,
+                                         const QByteArray& KeyName, const QByteArray& KeyValue)
+{
+    if (!isWritable(Section, KeyName, KeyValue))
+        return std::nullopt;
+    return withEntry(Profile(fileBytes), Section, KeyName, KeyValue);
 }
 
 void Ini::WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue)
