@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -239,7 +240,16 @@ double leadingNumber(QByteArrayView text)
         number.chop(1);
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok ? value : 0;
+    if (ok)
+        return value;
+    // Only a number beyond a double's range fails: huge when its whole part is not zero (it must
+    // still clamp to the bound), else tiny.
+    const qsizetype point = number.indexOf('.');
+    const QByteArrayView whole = point < 0 ? QByteArrayView(number) : number.first(point);
+    if (std::none_of(whole.begin(), whole.end(), [](char c) { return c >= '1' && c <= '9'; }))
+        return 0;
+    const double huge = std::numeric_limits<double>::infinity();
+    return number.startsWith('-') ? -huge : huge;
 }
 
 QByteArray readValue(QByteArrayView value)
