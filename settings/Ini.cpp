@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -174,6 +175,12 @@ bool holdsLineBreak(QByteArrayView text)
     return text.contains('\r') || text.contains('\n');
 }
 
+bool isWritable(QByteArrayView section, QByteArrayView key, QByteArrayView value)
+{
+    return !section.isEmpty() && !key.isEmpty() && !holdsLineBreak(section) &&
+           !holdsLineBreak(key) && !holdsLineBreak(value);
+}
+
 QByteArray entryLine(QByteArrayView key, QByteArrayView value)
 {
     return key.toByteArray() + '=' + value.toByteArray() + LineEnd;
@@ -233,7 +240,16 @@ double leadingNumber(QByteArrayView text)
         number.chop(1);
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok ? value : 0;
+    if (ok)
+        return value;
+    // Only a number beyond a double's range fails: huge when its whole part is not zero (it must
+    // still clamp to the bound), else tiny.
+    const qsizetype point = number.indexOf('.');
+    const QByteArrayView whole = point < 0 ? QByteArrayView(number) : number.first(point);
+    if (std::none_of(whole.begin(), whole.end(), [](char c) { return c >= '1' && c <= '9'; }))
+        return 0;
+    const double huge = std::numeric_limits<double>::infinity();
+    return number.startsWith('-') ? -huge : huge;
 }
 
 QByteArray readValue(QByteArrayView value)
@@ -301,16 +317,22 @@ qint16 Ini::RINIi(const QByteArray& Section, const QByteArray& KeyName) const
 
 void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue)
 {
-    if (m_fileName.isEmpty() || Section.isEmpty() || KeyName.isEmpty() || holdsLineBreak(Section) ||
-        holdsLineBreak(KeyName) || holdsLineBreak(KeyValue))
+    if (m_fileName.isEmpty() || !isWritable(Section, KeyName, KeyValue))
         return;
     const auto bytes = readFile(m_fileName);
     if (!bytes && QFileInfo::exists(m_fileName))
         return; // there but unreadable: rewriting it would lose what it holds
-    const Profile profile(bytes.value_or(QByteArray()));
     // A failed write leaves the file as it was; the settings control reports nothing.
-    [[maybe_unused]] const FileIo::Error error =
-        FileIo::save(m_fileName, withEntry(profile, Section, KeyName, KeyValue));
+    [[maybe_unused]] const FileIo::Error error = FileIo::save(
+        m_fileName, *WithEntry(bytes.value_or(QByteArray()), Section, KeyName, KeyValue));
+}
+
+std::optional<QByteArray> Ini::WithEntry(const QByteArray& fileBytes, const QByteArray& Section,
+                                         const QByteArray& KeyName, const QByteArray& KeyValue)
+{
+    if (!isWritable(Section, KeyName, KeyValue))
+        return std::nullopt;
+    return withEntry(Profile(fileBytes), Section, KeyName, KeyValue);
 }
 
 void Ini::WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue)

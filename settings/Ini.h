@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
+#include <optional>
 #include <utility>
 
 // One value at a time of a private-profile (INI) file, byte-compatible with what the Windows
@@ -39,6 +39,11 @@ public:
     static QByteArray FirstValue(const Entries& entries, const QByteArray& KeyName);
     // A text read as RINIi reads it.
     static qint16 ToInteger(const QByteArray& text);
+    // The bytes of a file holding `fileBytes` once WInI has written this entry into it, or
+    // nothing when WInI refuses the entry.
+    static std::optional<QByteArray> WithEntry(const QByteArray& fileBytes,
+                                               const QByteArray& Section, const QByteArray& KeyName,
+                                               const QByteArray& KeyValue);
 
 private:
     QString m_fileName;

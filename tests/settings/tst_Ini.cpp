@@ -63,6 +63,8 @@ private Q_SLOTS:
     void writeBoolean();
     void readInteger_data();
     void readInteger();
+    void integerBeyondADouble_data();
+    void integerBeyondADouble();
     void writeInteger_data();
     void writeInteger();
 
@@ -585,6 +587,26 @@ void TestIni::readInteger()
     QFETCH(int, expected);
     writeAll(path(), "[Main]\r\nCasheSize=" + value + "\r\n");
     QCOMPARE(m_ini.RINIi("Main", "CasheSize"), qint16(expected));
+}
+
+// Values read from a file are cut to 254 bytes; a text given to ToInteger is not.
+void TestIni::integerBeyondADouble_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("400 digits clamped") << run('9', 400) << 32767;
+    QTest::newRow("400 negative digits clamped") << QByteArray("-" + run('5', 400)) << -32768;
+    QTest::newRow("zeros, blanks, 330 digits, fraction")
+        << QByteArray("00 " + run('1', 330) + ".5") << 32767;
+    QTest::newRow("tiny fraction") << QByteArray("0." + run('0', 400) + "9") << 0;
+    QTest::newRow("tiny negative fraction") << QByteArray("-." + run('0', 400) + "9") << 0;
+}
+
+void TestIni::integerBeyondADouble()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, expected);
+    QCOMPARE(Ini::ToInteger(text), qint16(expected));
 }
 
 void TestIni::writeInteger_data()
