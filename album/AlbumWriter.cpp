@@ -67,7 +67,8 @@ FileIo::Error AlbumWriter::write(const ProgramFolder& folder, int count,
                                  const QList<QByteArray>& imageNames)
 {
     const QByteArray album = page(count, pagePaths, imageNames);
-    if (FileIo::Error error = FileIo::save(folder.album(), album))
+    // Flushed to disk by whoever writes the album along with what it shows.
+    if (FileIo::Error error = FileIo::save(folder.album(), album, FileIo::Sync::Never))
         return error;
     try {
         for (const char* name : DecorationImages) {

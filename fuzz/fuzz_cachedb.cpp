@@ -2,6 +2,7 @@
 // own first entries name (so that some match), an empty one and one that no entry names.
 #include "FuzzSupport.h"
 #include "net/ResponseCache.h"
+#include "settings/Ini.h"
 
 #include <QSet>
 

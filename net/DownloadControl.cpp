@@ -422,13 +422,14 @@ void Download_Control::addTraffic(qint64 count)
 
 bool Download_Control::LoadFromCashe()
 {
-    if (!m_cache.hasDatabase())
+    const auto database = m_cache.readDatabase();
+    if (!database)
         return false;
     // A click waiting in the queue, such as the stop button, is handled before the lookup.
     QCoreApplication::processEvents();
     if (!m_transferResult.isEmpty())
         return false;
-    const auto reply = m_cache.lookup(m_remoteFile);
+    const auto reply = m_cache.lookupIn(*database, m_remoteFile);
     if (!reply)
         return false;
     m_transferResult = *reply;

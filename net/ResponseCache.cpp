@@ -6,6 +6,7 @@
 #include "platform/FileIo.h"
 #include "platform/FileSystem.h"
 #include "platform/OperationError.h"
+#include "settings/Ini.h"
 
 #include <QHash>
 
@@ -26,10 +27,17 @@ std::optional<QByteArray> readFile(const QString& path)
     return std::move(file.bytes);
 }
 
+// The cache can always be fetched again: a crash only costs entries (a missing or empty entry is
+// a miss), so nothing here waits for the disk.
 void writeWholeFile(const QString& path, const QByteArray& bytes)
 {
-    if (const FileIo::Error error = FileIo::save(path, bytes))
+    if (const FileIo::Error error = FileIo::save(path, bytes, FileIo::Sync::Never))
         throw OperationError(error.message());
+}
+
+qint16 filesIn(const QByteArray& database)
+{
+    return Ini::ToInteger(Ini::FirstValue(Ini::ReadSection(database, MainSection), FilesKey));
 }
 
 // The short date and the long time of the locale, without a time-zone name.
@@ -50,7 +58,7 @@ ResponseCache::ResponseCache()
 void ResponseCache::setFolder(const QString& CPath)
 {
     m_folder = CPath;
-    m_database.setFileName(CPath + u"/!Cashe.dat"_s);
+    m_databasePath = CPath + u"/!Cashe.dat"_s;
 }
 
 QString ResponseCache::entryPath(const QByteArray& number) const
@@ -58,14 +66,15 @@ QString ResponseCache::entryPath(const QByteArray& number) const
     return m_folder + u'/' + QString::fromLatin1(EntryPrefix + number) + u".tmp"_s;
 }
 
-bool ResponseCache::hasDatabase() const
-{
-    return FileSystem::FileExists(databasePath());
-}
-
 qint16 ResponseCache::size() const
 {
-    return hasDatabase() ? m_database.RINIi(MainSection, FilesKey) : 0;
+    const auto database = readDatabase();
+    return database ? filesIn(*database) : 0;
+}
+
+std::optional<QByteArray> ResponseCache::readDatabase() const
+{
+    return readFile(databasePath());
 }
 
 QByteArray ResponseCache::PadNumber(int number)
@@ -83,12 +92,19 @@ QByteArray ResponseCache::databaseHeader(const QDateTime& created, const QLocale
            "\r\n;Do not edit!\r\n\r\n\r\n[Main]\r\n[Cashe]\r\n";
 }
 
-void ResponseCache::writeDatabaseHeader() const
+QByteArray ResponseCache::writeDatabaseHeader() const
 {
-    writeWholeFile(databasePath(), databaseHeader(m_clock(), m_locale));
+    const QByteArray header = databaseHeader(m_clock(), m_locale);
+    writeWholeFile(databasePath(), header);
+    return header;
 }
 
 void ResponseCache::clear()
+{
+    startGeneration();
+}
+
+QByteArray ResponseCache::startGeneration()
 {
     if (FileSystem::FolderExists(m_folder)) {
         try {
@@ -100,8 +116,10 @@ void ResponseCache::clear()
         FileSystem::CreateFolder(m_folder);
     }
     FileSystem::SetFolderHidden(m_folder);
-    if (!hasDatabase())
-        writeDatabaseHeader();
+    // A read-only database survives the clearing and stays as it is.
+    if (const auto kept = readDatabase())
+        return *kept;
+    return writeDatabaseHeader();
 }
 
 bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& reply,
@@ -114,18 +132,25 @@ void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
 {
     if (!isStorable(RemoteFile, reply, cutAtMarker))
         return;
-    if (!FileSystem::FolderExists(m_folder) || !hasDatabase())
-        clear();
-    qint16 n = m_database.RINIi(MainSection, FilesKey);
+    // No folder or no database: a new generation, as when the limit is reached.
+    auto database = readDatabase();
+    if (!database)
+        database = startGeneration();
+    qint16 n = filesIn(*database);
     if (n >= m_limit) {
-        clear();
+        database = startGeneration();
         n = 0;
     }
     const QByteArray number = PadNumber(n + 1);
-    // The entry is complete on disk before the database names it.
+    // The entry is complete on disk before the database names it; the database names it and
+    // counts it in one rewrite, with the bytes the two settings writes would give.
     writeWholeFile(entryPath(number), reply);
-    m_database.WInI(CasheSection, EntryPrefix + number, RemoteFile);
-    m_database.WInIi(MainSection, FilesKey, qint16(n + 1));
+    const auto named = Ini::WithEntry(*database, CasheSection, EntryPrefix + number, RemoteFile);
+    const auto counted =
+        named ? Ini::WithEntry(*named, MainSection, FilesKey, QByteArray::number(qint16(n + 1)))
+              : std::nullopt;
+    if (counted)
+        writeWholeFile(databasePath(), *counted);
 }
 
 QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
@@ -153,10 +178,14 @@ QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
 
 std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const
 {
-    const auto database = readFile(databasePath());
-    if (!database)
-        return std::nullopt;
-    for (const QByteArray& number : matchingEntries(*database, RemoteFile)) {
+    const auto database = readDatabase();
+    return database ? lookupIn(*database, RemoteFile) : std::nullopt;
+}
+
+std::optional<QByteArray> ResponseCache::lookupIn(const QByteArray& database,
+                                                  const QByteArray& RemoteFile) const
+{
+    for (const QByteArray& number : matchingEntries(database, RemoteFile)) {
         // An entry without its reply is passed over: a later copy may hold it. A link in the
         // entry's place may lead anywhere and is never read.
         FileIo::Contents entry =

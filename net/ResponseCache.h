@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings/Ini.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -22,7 +20,7 @@ public:
     // The folder (no trailing separator); the database "!Cashe.dat" lives inside it.
     void setFolder(const QString& CPath);
     QString folder() const { return m_folder; }
-    QString databasePath() const { return m_database.FileName(); }
+    QString databasePath() const { return m_databasePath; }
     QString entryPath(const QByteArray& number) const;
 
     void setLimit(qint16 Size) { m_limit = Size; }
@@ -35,7 +33,8 @@ public:
 
     // The "Files" count of the database, 0 when there is none.
     qint16 size() const;
-    bool hasDatabase() const;
+    // The database's bytes, or nothing when there is none (or it cannot be read).
+    std::optional<QByteArray> readDatabase() const;
 
     // Deletes every file of the folder (read-only ones stay), creates the folder when missing
     // and writes a fresh database. Throws OperationError when the folder cannot be made.
@@ -44,6 +43,9 @@ public:
     // The stored reply of the first entry naming exactly this path whose file holds a reply.
     // The database is read once.
     std::optional<QByteArray> lookup(const QByteArray& RemoteFile) const;
+    // The same, in a database already read.
+    std::optional<QByteArray> lookupIn(const QByteArray& database,
+                                       const QByteArray& RemoteFile) const;
 
     // Stores a complete "200 OK" reply under its path (complete: its header ends, and unless the
     // stop marker cut it short on purpose, its body is as long as it says); anything else, or a
@@ -63,10 +65,12 @@ public:
     static QByteArray databaseHeader(const QDateTime& created, const QLocale& locale);
 
 private:
-    void writeDatabaseHeader() const;
+    // Clears the cache and gives the new database's bytes.
+    QByteArray startGeneration();
+    QByteArray writeDatabaseHeader() const;
 
     QString m_folder;
-    Ini m_database;
+    QString m_databasePath;
     qint16 m_limit = 300;
     Clock m_clock;
     QLocale m_locale;

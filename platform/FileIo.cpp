@@ -65,8 +65,7 @@ QString temporaryPathFor(const QString& target)
 }
 
 // A disk that stops taking bytes without saying why is taken to be full.
-template <typename Write>
-Reason writeAll(QByteArrayView bytes, Write&& write)
+template <typename Write> Reason writeAll(QByteArrayView bytes, Write&& write)
 {
     while (!bytes.isEmpty()) {
         errno = 0;
@@ -147,8 +146,8 @@ Reason createTemporary(const QString& target, Descriptor& file, QByteArray& name
 {
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         name = nativePath(temporaryPathFor(target));
-        const int fd = ::open(name.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             file.reset(fd);
             return Reason::None;
@@ -191,12 +190,11 @@ Reason writeTemporary(const QString& target, const struct stat* old, QByteArrayV
 Contents readFile(const QString& path, qint64 maxSize, Links links)
 {
     // Non-blocking, so a pipe in a file's place cannot hold the program up.
-    const int flags =
-        O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
     Descriptor file(path.isEmpty() ? -1 : ::open(nativePath(path).constData(), flags));
     if (!file.isOpen()) {
         const int error = path.isEmpty() ? ENOENT : errno;
-        const Reason reason = error == ELOOP ? Reason::Link
+        const Reason reason = error == ELOOP    ? Reason::Link
                               : error == ENOENT ? Reason::NotFound
                                                 : reasonOf(error);
         return {{}, Error(reason, path)};
@@ -214,7 +212,8 @@ Contents readFile(const QString& path, qint64 maxSize, Links links)
     QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
     qsizetype filled = 0;
     while (filled < bytes.size()) {
-        const ssize_t got = ::read(file.get(), bytes.data() + filled, size_t(bytes.size() - filled));
+        const ssize_t got =
+            ::read(file.get(), bytes.data() + filled, size_t(bytes.size() - filled));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -263,14 +262,19 @@ Error flushFiles(const QStringList& paths)
         return {};
 #ifdef Q_OS_LINUX
     // One call flushes the whole file system the files are on.
-    const QString folder = paths.first().first(std::max<qsizetype>(paths.first().lastIndexOf(u'/'), 1));
+    const QString folder =
+        paths.first().first(std::max<qsizetype>(paths.first().lastIndexOf(u'/'), 1));
     Descriptor handle(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!handle.isOpen() || ::syncfs(handle.get()) != 0)
+    if (!handle.isOpen())
+        return errno == ENOENT || errno == ENOTDIR ? Error() : Error(reasonOf(errno), folder);
+    if (::syncfs(handle.get()) != 0)
         return Error(reasonOf(errno), folder);
     return {};
 #else
     for (const QString& path : paths) {
         Descriptor file(::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC));
+        if (!file.isOpen() && (errno == ENOENT || errno == ENOTDIR))
+            continue; // gone since: nothing of it to keep
         if (!file.isOpen() || ::fsync(file.get()) != 0)
             return Error(reasonOf(errno), path);
     }
@@ -357,9 +361,8 @@ Error saveFile(const QString& path, QByteArrayView bytes, Sync sync)
     QFile file;
     if (const Reason failed = openNew(file, path); failed != Reason::None)
         return Error(failed, path);
-    Reason failed = writeAll(bytes, [&file](QByteArrayView chunk) {
-        return file.write(chunk.data(), chunk.size());
-    });
+    Reason failed = writeAll(
+        bytes, [&file](QByteArrayView chunk) { return file.write(chunk.data(), chunk.size()); });
     if (failed == Reason::None && sync == Sync::Now && ::_commit(file.handle()) != 0)
         failed = reasonOf(errno);
     if (failed == Reason::None && target.isFile() && !target.isSymLink())
@@ -385,6 +388,8 @@ Error flushFiles(const QStringList& paths)
 {
     for (const QString& path : paths) {
         QFile file(path);
+        if (!file.exists())
+            continue; // gone since: nothing of it to keep
         if (!file.open(QIODevice::ReadWrite) || ::_commit(file.handle()) != 0)
             return Error(reasonOf(errno), path);
     }

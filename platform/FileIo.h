@@ -71,7 +71,7 @@ Contents read(const QString& path, qint64 maxSize = NoLimit, Links links = Links
 Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now);
 
 // Makes files saved with Sync::Never durable against a power cut, in as few calls as the system
-// allows (on Linux one for the whole file system they are on).
+// allows (on Linux one for the whole file system they are on). A file gone since is passed over.
 Error flush(const QStringList& paths);
 
 // True when the file exists and none of its write permission bits is set. The bits, not an

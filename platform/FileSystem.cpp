@@ -99,7 +99,8 @@ void CopyFile(const QString& source, const QString& target)
     const FileIo::Contents contents = FileIo::read(source);
     if (contents.error)
         throw OperationError(contents.error.message());
-    if (const FileIo::Error error = FileIo::save(target, contents.bytes))
+    // A copy can be made again from its source: it is not flushed to disk on its own.
+    if (const FileIo::Error error = FileIo::save(target, contents.bytes, FileIo::Sync::Never))
         throw OperationError(error.message());
 }
 

@@ -1,7 +1,6 @@
 #include "settings/Settings.h"
 
-#include "platform/FileSystem.h"
-#include "platform/OperationError.h"
+#include "platform/FileIo.h"
 #include "settings/Ini.h"
 
 #include <algorithm>
@@ -33,19 +32,24 @@ Settings Settings::load(const QString& optionsPath)
 
 void Settings::save(const QString& optionsPath) const
 {
-    if (!FileSystem::FileExists(optionsPath)) {
-        try {
-            FileSystem::CreateTextFile(optionsPath);
-        } catch (const OperationError&) {
-            return; // nothing can be saved; every write below would fail as well
-        }
-    }
-    Ini ini = iniAt(optionsPath);
-    ini.WInIi(Section, "DownloadImages", DownloadImages);
-    ini.WInIb(Section, "UseProxy", UseProxy);
-    ini.WInI(Section, "ProxyName", ProxyName);
-    ini.WInI(Section, "ProxyPort", ProxyPort);
-    ini.WInIi(Section, "CasheSize", CasheSize);
+    // The five writes of the settings file, applied to its bytes and saved in one step: a crash
+    // or a full disk leaves the old settings, never a file that holds some of them.
+    const FileIo::Contents file = FileIo::read(optionsPath);
+    if (file.error && file.error.reason() != FileIo::Reason::NotFound)
+        return; // there but unreadable: rewriting it would lose what it holds
+    QByteArray bytes = file.bytes;
+    // A value the file cannot hold (a line break) leaves that key as it was, as the single write
+    // of it would.
+    const auto write = [&bytes](const char* key, const QByteArray& value) {
+        if (const auto written = Ini::WithEntry(bytes, Section, key, value))
+            bytes = *written;
+    };
+    write("DownloadImages", QByteArray::number(DownloadImages));
+    write("UseProxy", UseProxy ? "True" : "False");
+    write("ProxyName", ProxyName);
+    write("ProxyPort", ProxyPort);
+    write("CasheSize", QByteArray::number(CasheSize));
+    [[maybe_unused]] const FileIo::Error error = FileIo::save(optionsPath, bytes);
 }
 
 void Settings::saveCasheSize(const QString& optionsPath, qint16 limit)

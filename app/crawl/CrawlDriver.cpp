@@ -111,6 +111,7 @@ void CrawlDriver::startRun()
     m_pageCount = pageCountFrom(settings.pageCount);
     m_unsaved = 0;
     m_unsavedWhy.clear();
+    m_savedFiles.clear();
     m_albumError = {};
     m_host.setRunState(CrawlHost::RunState::Running);
     run(settings);
@@ -189,20 +190,32 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
         noteUnsaved(WhyNoName);
         return;
     }
-    try {
-        if (!FileSystem::FolderExists(m_folder.downloads()))
-            FileSystem::CreateFolder(m_folder.downloads());
-    } catch (const std::exception&) {
-        // The write below fails as well and says why.
-    }
     const QString target = m_folder.download(PictureName::diskName(name));
     // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped
     // and the old one stays as it was; the run goes on and says so at its end.
-    if (const FileIo::Error error = FileIo::save(target, data))
+    if (const FileIo::Error error = savePictureFile(target, data)) {
         noteUnsaved(error.why());
-    else
+    } else {
         m_imageNames[index] = name;
+        m_savedFiles << target;
+    }
     m_host.setPreviewPicture(target);
+}
+
+// Pictures can be fetched again, so they are not flushed one by one: the end of the run flushes
+// them all at once. The folder is made when the first picture needs it.
+FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArray& data)
+{
+    FileIo::Error error = FileIo::save(target, data, FileIo::Sync::Never);
+    if (error.reason() != FileIo::Reason::NoFolder ||
+        FileSystem::FolderExists(m_folder.downloads()))
+        return error;
+    try {
+        FileSystem::CreateFolder(m_folder.downloads());
+    } catch (const std::exception&) {
+        return error;
+    }
+    return FileIo::save(target, data, FileIo::Sync::Never);
 }
 
 void CrawlDriver::noteUnsaved(const QString& why)
@@ -230,6 +243,12 @@ void CrawlDriver::writeAlbum(int count)
         return;
     // The album is one step of the run: when it fails, the run still ends, and says so.
     m_albumError = m_albumWriter(m_folder, count, m_pagePaths, m_imageNames);
+    if (!m_albumError)
+        m_savedFiles << m_folder.album();
+    // What the run saved outlives a power cut from here on.
+    if (const FileIo::Error error = FileIo::flush(m_savedFiles); error && !m_albumError)
+        m_albumError = error;
+    m_savedFiles.clear();
 }
 
 QString CrawlDriver::notSavedText() const

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Transfer;
@@ -68,6 +69,7 @@ private:
     void walkPages(QByteArray pagePath);
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
     void endOfRun();
+    FileIo::Error savePictureFile(const QString& target, const QByteArray& data);
     void noteUnsaved(const QString& why);
     void writeAlbum(int count);
     QString notSavedText() const;
@@ -89,4 +91,5 @@ private:
     int m_unsaved = 0;
     QString m_unsavedWhy;
     FileIo::Error m_albumError;
+    QStringList m_savedFiles; // this run's, to flush at its end
 };

@@ -608,6 +608,7 @@ private Q_SLOTS:
         QCOMPARE(m_album.count, 2);
         QCOMPARE(TestSupport::readAll(downloads()), QByteArray("not a folder"));
         QCOMPARE(m_host->stats.last(), u"Фсе, но 2 картинки не записались: нет папки."_s);
+        QCOMPARE(m_driver->unsavedPictures(), 2);
     }
 
     void pictureThatIsNoPictureIsNeitherSavedNorListed_data()
