@@ -7,8 +7,23 @@
 // "!cashe", and the album's decoration images in "data" (which may lie elsewhere once installed).
 class ProgramFolder {
 public:
+    // The name both programs give themselves: the per-user folder is named after it.
+    static inline const QString ApplicationName = QStringLiteral("zolvane");
+
     // `data` defaults to "data" inside `root`.
     explicit ProgramFolder(const QString& root, const QString& data = {});
+
+    // Where a program started from `executableFolder` keeps its files. Portable: the executable's
+    // own folder, when a new file can be made there and it is not the "bin" of an installed
+    // prefix. Otherwise `perUserFolder`, created here when missing. The decoration images come
+    // from "data" beside the executable when it is there, else from the installed data folder.
+    static ProgramFolder forExecutable(const QString& executableFolder,
+                                       const QString& perUserFolder);
+    // The same for the running program, with the user's application data folder.
+    static ProgramFolder forThisProgram();
+    // Whether a new file can be made in `folder`: tried with a probe file that is removed again,
+    // since permission bits tell nothing about root, read-only mounts or access lists.
+    static bool takesNewFiles(const QString& folder);
 
     const QString& root() const { return m_root; }
     QString options() const;

@@ -19,6 +19,11 @@ program's Down button, with the same engine, cache (DIR/!cashe) and album.
 options.ini is neither read nor written; the album's decoration images are
 copied from DIR/data.
 
+Without --folder, DIR is the folder of zolvane-fetch when a file can be made
+there and it is not the bin folder of an install (a portable copy). Else it is
+the user's data folder (~/.local/share/zolvane on Linux), shared with zolvane,
+and the decoration images come from the installed share/zolvane/data.
+
 Status texts go to standard output, one a line, with a progress line for every
 saved picture. Ctrl+C (or SIGTERM) stops the run like the stop button: the
 album is written for the pages complete; a second Ctrl+C ends at once.
@@ -45,7 +50,7 @@ bool readInt(const QCommandLineParser& parser, const QString& name, int low, int
 
 } // namespace
 
-FetchOptions FetchOptions::parse(const QStringList& arguments, const QString& defaultFolder)
+FetchOptions FetchOptions::parse(const QStringList& arguments)
 {
     FetchOptions options;
     QCommandLineParser parser;
@@ -58,9 +63,7 @@ FetchOptions FetchOptions::parse(const QStringList& arguments, const QString& de
         {u"proxy-name"_s, u"Proxy address (default 127.0.0.1)."_s, u"HOST"_s},
         {u"proxy-port"_s, u"Proxy port (default 8080)."_s, u"PORT"_s},
         {{u"c"_s, u"cache"_s}, u"Cache limit in entries, 0 to 32767 (default 300)."_s, u"N"_s},
-        {{u"d"_s, u"folder"_s},
-         u"Program folder (default: the folder of zolvane-fetch)."_s,
-         u"DIR"_s},
+        {{u"d"_s, u"folder"_s}, u"Program folder (default: see above)."_s, u"DIR"_s},
         {{u"q"_s, u"quiet"_s}, u"Print only the last status text and the album's place."_s},
     });
 
@@ -95,7 +98,7 @@ FetchOptions FetchOptions::parse(const QStringList& arguments, const QString& de
     if (parser.isSet(u"proxy-port"_s))
         options.proxyPort = parser.value(u"proxy-port"_s);
     options.quiet = parser.isSet(u"quiet"_s);
-    const QString folder = parser.isSet(u"folder"_s) ? parser.value(u"folder"_s) : defaultFolder;
-    options.programFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    if (parser.isSet(u"folder"_s))
+        options.programFolder = QDir::cleanPath(QDir(parser.value(u"folder"_s)).absolutePath());
     return options;
 }

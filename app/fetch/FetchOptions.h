@@ -10,12 +10,13 @@ struct FetchOptions {
     QString proxyName = QStringLiteral("127.0.0.1");
     QString proxyPort = QStringLiteral("8080");
     int cacheLimit = 300;
+    // Absolute; empty when --folder was not given (the programs' own choice then holds).
     QString programFolder;
     bool quiet = false;
 
     // Reads the command line. On a mistake, or on --help or --version, `exitCode` is set and
     // `message` holds what to print (to stderr when exitCode is not 0).
-    static FetchOptions parse(const QStringList& arguments, const QString& defaultFolder);
+    static FetchOptions parse(const QStringList& arguments);
     int exitCode = -1;
     QString message;
 };

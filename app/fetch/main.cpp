@@ -18,15 +18,22 @@ namespace {
 
 enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3, NotSaved = 4 };
 
+ProgramFolder programFolder(const FetchOptions& options)
+{
+    if (options.programFolder.isEmpty())
+        return ProgramFolder::forThisProgram();
+    return ProgramFolder(options.programFolder);
+}
+
 int runFetch(const FetchOptions& options)
 {
     QTextStream err(stderr);
-    if (!QDir().mkpath(options.programFolder)) {
-        err << u"cannot make the folder %1"_s.arg(options.programFolder) << Qt::endl;
+    const ProgramFolder folder = programFolder(options);
+    if (!QDir().mkpath(folder.root())) {
+        err << u"cannot make the folder %1"_s.arg(folder.root()) << Qt::endl;
         return Failed;
     }
 
-    const ProgramFolder folder(options.programFolder);
     Download_Control engine;
     engine.setPathCasheFiles(folder.cache());
     FetchHost host(options);
@@ -77,11 +84,11 @@ int runFetch(const FetchOptions& options)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"zolvane-fetch"_s);
+    // Named as the program with a window: both share the per-user folder.
+    QCoreApplication::setApplicationName(ProgramFolder::ApplicationName);
     QCoreApplication::setApplicationVersion(QStringLiteral(ZOLVANE_VERSION));
 
-    const FetchOptions options =
-        FetchOptions::parse(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
+    const FetchOptions options = FetchOptions::parse(QCoreApplication::arguments());
     if (options.exitCode >= 0) {
         QTextStream(options.exitCode == 0 ? stdout : stderr) << options.message;
         return options.exitCode;
