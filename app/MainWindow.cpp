@@ -22,6 +22,7 @@
 #include "widgets/WindowLook.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -36,6 +37,13 @@ constexpr quint32 ButtonHoverColour = 0x00000000; // black
 
 const QString CaptionIdle = u"Качать"_s;
 const QString CaptionRunning = u"Стой сцуко!"_s;
+
+// An empty file is what a first start leaves when it is killed before the defaults are written:
+// it holds no settings, so the next start is a first start again.
+bool settingsStored(const QString& optionsPath)
+{
+    return FileSystem::FileExists(optionsPath) && QFileInfo(optionsPath).size() > 0;
+}
 
 } // namespace
 
@@ -160,7 +168,7 @@ void Main::Form_Load()
     m_BG->setGeometry(0, 0, width(), height());
     if (FileSystem::FileExists(m_folder.album()))
         m_OpenAlboom->setEnabled(true);
-    if (FileSystem::FileExists(m_folder.options()))
+    if (settingsStored(m_folder.options()))
         restoreSettings();
     else
         firstStart();
