@@ -15,3 +15,8 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
     if (click)
         Q_EMIT Click();
 }
+
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent*)
+{
+    m_pressed = false;
+}

@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-// A label that reports a left click released over it, as a link does.
+// A label that reports a left click released over it, as a link does. The second press of a
+// double-click starts no click of its own.
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
@@ -14,6 +15,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     bool m_pressed = false;

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void logo();
     void link();
     void linkClicksStartTheBrowserEachTime();
+    void linkDoubleClickStartsTheBrowserOnce();
     void linkWithoutBrowserStaysQuiet();
     void okClickCloses();
 
@@ -139,6 +140,25 @@ void TestAbout::linkClicksStartTheBrowserEachTime()
     const QByteArray once = Constants::MakerPage.toByteArray() + '\n';
     QTRY_COMPARE(TestSupport::readAll(startBrowserLog()), once + once);
     QVERIFY(about.isVisible());
+}
+
+// The platform sends press, release, double-click, release: the second press is no click.
+void TestAbout::linkDoubleClickStartsTheBrowserOnce()
+{
+    useRecordingBrowser();
+    QFile::remove(startBrowserLog());
+    About about;
+    about.show();
+    auto* link = about.findChild<QLabel*>(u"Label6"_s);
+    const QPoint centre = link->rect().center();
+    QTest::mouseClick(link, Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(link, Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(link, Qt::LeftButton, {}, centre);
+    QTest::mouseClick(link, Qt::LeftButton, {}, centre);
+    const QByteArray once = Constants::MakerPage.toByteArray() + '\n';
+    QTRY_COMPARE(TestSupport::readAll(startBrowserLog()), once + once);
+    QTest::qWait(200); // a late second start would show up now
+    QCOMPARE(TestSupport::readAll(startBrowserLog()), once + once);
 }
 
 void TestAbout::linkWithoutBrowserStaysQuiet()
