@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using CheckPictures::Picture;
@@ -101,24 +102,21 @@ void Check::mousePressEvent(QMouseEvent* event)
 
 void Check::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::RightButton || !m_acceptsInput)
-        return;
     // The release that ends a double-click raises no second Click: the value toggled only once,
     // and a host counting clicks must stay in step with it.
-    const bool ending = m_doubleClickRelease;
-    m_doubleClickRelease = false;
+    const bool ending = std::exchange(m_doubleClickRelease, false);
+    if (event->button() == Qt::RightButton || !m_acceptsInput)
+        return;
     if (!ending)
         Q_EMIT Click();
     m_isPressed = false;
     startPoll();
 }
 
-void Check::mouseDoubleClickEvent(QMouseEvent* event)
+// The second press of a double-click, with any button, comes only as this: no toggle, no
+// MouseDown.
+void Check::mouseDoubleClickEvent(QMouseEvent*)
 {
-    if (event->button() != Qt::LeftButton) {
-        mousePressEvent(event);
-        return;
-    }
     if (!m_acceptsInput)
         return;
     m_doubleClickRelease = true;

@@ -537,12 +537,10 @@ void TamskXpButton::mouseReleaseEvent(QMouseEvent* event)
         handleClick();
 }
 
-void TamskXpButton::mouseDoubleClickEvent(QMouseEvent* event)
+// The second press of a double-click. It is a press of its own only when the first one was
+// left; the mouse stays grabbed until its release, which raises no second Click.
+void TamskXpButton::mouseDoubleClickEvent(QMouseEvent*)
 {
-    if (event->button() != Qt::LeftButton) {
-        mousePressEvent(event);
-        return;
-    }
     m_clickPending = false;
     if (m_state.LastButton == 1)
         handleMouseDown(1, 0, 0, 0);

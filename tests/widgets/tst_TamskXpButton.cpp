@@ -187,6 +187,7 @@ private Q_SLOTS:
     void leftClickSequence();
     void rightClickRaisesNoClick();
     void middleClickRaisesNoClick();
+    void doubleClickSequence_data();
     void doubleClickSequence();
     void dragBackOverShowsPressedLookInHoverColour();
     void keyboardClick_data();
@@ -605,18 +606,36 @@ void TestTamskXpButton::middleClickRaisesNoClick()
     QCOMPARE(log.take(), (QStringList{u"MouseDown(4,2,20,7)"_s, u"MouseUp(4,2,20,7)"_s}));
 }
 
+void TestTamskXpButton::doubleClickSequence_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("left") << Qt::LeftButton
+                          << QStringList{u"MouseDown(1,0,10,10)"_s, u"MouseUp(1,0,10,10)"_s,
+                                         u"Click"_s, u"MouseDown(1,0,0,0)"_s,
+                                         u"MouseUp(1,0,10,10)"_s};
+    // Only a double-click that follows a left press is a press of its own.
+    QTest::newRow("right") << Qt::RightButton
+                           << QStringList{u"MouseDown(2,0,10,10)"_s, u"MouseUp(2,0,10,10)"_s,
+                                          u"MouseUp(2,0,10,10)"_s};
+    QTest::newRow("middle") << Qt::MiddleButton
+                            << QStringList{u"MouseDown(4,0,10,10)"_s, u"MouseUp(4,0,10,10)"_s,
+                                           u"MouseUp(4,0,10,10)"_s};
+}
+
 void TestTamskXpButton::doubleClickSequence()
 {
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QStringList, expected);
     Host host;
     EventLog log(host.button);
-    QTest::mousePress(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseDClick(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(at(*host.button, 10, 1), QColor(209, 204, 192));
-    QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(log.take(),
-             (QStringList{u"MouseDown(1,0,10,10)"_s, u"MouseUp(1,0,10,10)"_s, u"Click"_s,
-                          u"MouseDown(1,0,0,0)"_s, u"MouseUp(1,0,10,10)"_s}));
+    QTest::mousePress(host.button, button, {}, QPoint(10, 10));
+    QTest::mouseRelease(host.button, button, {}, QPoint(10, 10));
+    QTest::mouseDClick(host.button, button, {}, QPoint(10, 10));
+    const bool left = button == Qt::LeftButton;
+    QCOMPARE(at(*host.button, 10, 1) == QColor(209, 204, 192), left); // the pressed look
+    QTest::mouseRelease(host.button, button, {}, QPoint(10, 10));
+    QCOMPARE(log.take(), expected);
 }
 
 void TestTamskXpButton::dragBackOverShowsPressedLookInHoverColour()
