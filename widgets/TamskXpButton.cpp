@@ -501,6 +501,10 @@ void TamskXpButton::mouseMoveEvent(QMouseEvent* event)
         Q_EMIT MouseMove(button, shift, x, y);
         return;
     }
+    // Only a hover in progress keeps the latch: one left by a drag back over the button after its
+    // hover had ended would keep every later hover away, so the poll starts again here.
+    if (button == 0 && !m_hoverTimer.isActive())
+        m_state.MoveLatch = 0;
     if (m_state.MoveLatch == 1)
         return;
     m_state.MoveLatch = 1;

@@ -190,6 +190,7 @@ private Q_SLOTS:
     void doubleClickSequence_data();
     void doubleClickSequence();
     void dragBackOverShowsPressedLookInHoverColour();
+    void hoverComesBackAfterADragOffAndBack();
     void keyboardClick_data();
     void keyboardClick();
     void keyInBetweenCancelsKeyboardClick();
@@ -665,6 +666,31 @@ void TestTamskXpButton::dragBackOverShowsPressedLookInHoverColour()
     QCOMPARE(at(*host.button, 10, 1), QColor(206, 231, 251)); // the press gave it the focus
     QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(-20, -20));
     QCOMPARE(log.take(), QStringList{u"MouseUp(1,0,-20,-20)"_s});
+}
+
+// Dragged off long enough for the hover to end, then back and released: the latch set by the
+// drag back must not keep the hover away for good.
+void TestTamskXpButton::hoverComesBackAfterADragOffAndBack()
+{
+    Host host;
+    pointAt(host.button, QPoint(10, 10));
+    QTest::mousePress(host.button, Qt::LeftButton, {}, QPoint(10, 10));
+    QSignalSpy out(host.button, &TamskXpButton::MouseOut);
+    QCursor::setPos(host.window->mapToGlobal(QPoint(5, 5)));
+    QTest::mouseMove(host.button, QPoint(-20, -20));
+    QVERIFY(out.wait(1000));
+    QCursor::setPos(host.button->mapToGlobal(QPoint(12, 10)));
+    QTest::mouseMove(host.button, QPoint(12, 10));
+    QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(12, 10));
+    EventLog log(host.button);
+    pointAt(host.button, QPoint(14, 10));
+    QCOMPARE(log.take(), (QStringList{u"MouseOver"_s, u"MouseMove(0,0,14,10)"_s}));
+    QCOMPARE(at(*host.button, 10, 1), QColor(255, 240, 207));
+    QVERIFY(host.button->isHoverTimerActive());
+    // And it ends as a hover does.
+    pointAt(host.window.get(), QPoint(5, 5));
+    QVERIFY(out.wait(1000));
+    QCOMPARE(log.take(), QStringList{u"MouseOut"_s});
 }
 
 void TestTamskXpButton::keyboardClick_data()
