@@ -2,6 +2,7 @@
 
 #include "platform/Cp1251.h"
 #include "widgets/EventCodes.h"
+#include "widgets/VirtualKeys.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -77,60 +78,6 @@ constexpr Gradient PressedGradient{{239, 238, 231}, {-1, -1, -1}, 218};
 constexpr Gradient FocusSideGradient{{186, 211, 246}, {-4, -3, -1}, 228};
 constexpr Gradient HoverOuterGradient{{254, 223, 154}, {-1, -3, -7}, 49};
 constexpr Gradient HoverInnerGradient{{252, 210, 121}, {-1, -4, -8}, 57};
-
-// The Windows virtual-key code of a key, as the key events report it.
-qint16 virtualKeyCode(const QKeyEvent* event)
-{
-    const int key = event->key();
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return qint16(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return qint16(112 + key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        return qint16(event->nativeVirtualKey() & 0xFFFF);
-    }
-}
 
 // The character code of a typed key in the program's single-byte code page, or -1 for none.
 int typedCharacter(const QKeyEvent* event)
@@ -579,7 +526,7 @@ bool TamskXpButton::IsCursorOver() const
 
 void TamskXpButton::keyPressEvent(QKeyEvent* event)
 {
-    const qint16 keyCode = virtualKeyCode(event);
+    const qint16 keyCode = VirtualKeys::fromKeyEvent(*event);
     const qint16 shift = EventCodes::shift(event->modifiers());
     m_state.LastKeyCode = keyCode;
     if (keyCode == 32 || keyCode == 13)
@@ -598,7 +545,7 @@ void TamskXpButton::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
-    const qint16 keyCode = virtualKeyCode(event);
+    const qint16 keyCode = VirtualKeys::fromKeyEvent(*event);
     if ((keyCode == 13 || keyCode == 32) && m_state.LastKeyCode == keyCode) {
         Repaint(0);
         m_state.LastButton = 1;
