@@ -4,6 +4,7 @@
 #include "platform/BrowserStart.h"
 #include "platform/Constants.h"
 #include "platform/OperationError.h"
+#include "resources/Artwork.h"
 #include "resources/BusyFrames.h"
 #include "widgets/SystemColors.h"
 #include "widgets/Twips.h"
@@ -91,7 +92,7 @@ void DownloadPanel::setStatusLink(bool isLink)
     font.setUnderline(isLink);
     m_St->setFont(font);
     if (isLink)
-        m_St->setCursor(Qt::PointingHandCursor);
+        m_St->setCursor(Artwork::handCursor());
     else
         m_St->unsetCursor();
 }

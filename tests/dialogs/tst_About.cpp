@@ -72,6 +72,7 @@ void TestAbout::window()
     const auto* ok = about.findChild<TamskXpButton*>(u"OK"_s);
     QCOMPARE(ok->Caption(), u"Жжош сцуко!"_s);
     QCOMPARE(ok->geometry(), QRect(48, 216, 109, 25));
+    QCOMPARE(ok->ForeColor(), SystemColors::WindowFrame);
 }
 
 void TestAbout::labels_data()
