@@ -109,7 +109,9 @@ void Main::buildProxyGroup()
     m_UseProxy->setGeometry(Twips::toPixels(3780, 1035, 195, 195));
     m_UseProxy->ReadProperties(PropertyBag());
     connect(m_UseProxy, &Check::Click, this, &Main::UseProxy_Click);
-    WindowLook::addLabel(*this, u"Label4"_s, u"через прокси"_s, font(), 4020, 1020, 1020, 195);
+    const QLabel* caption =
+        WindowLook::addLabel(*this, u"Label4"_s, u"через прокси"_s, font(), 4020, 1020, 1020, 195);
+    m_UseProxy->setAccessibleName(caption->text()); // the box has no caption of its own
 
     m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"Адрес"_s, font(), 3780, 1320, 465, 195);
     m_ProxyA = new QLineEdit(u"127.0.0.1"_s, this);

@@ -1,9 +1,11 @@
 #include "widgets/Check.h"
 
+#include "widgets/AccessibleControls.h"
 #include "widgets/EventCodes.h"
 #include "widgets/SystemColors.h"
 #include "widgets/Twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -33,11 +35,34 @@ Check::Check(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_poll.setInterval(50);
     connect(&m_poll, &QTimer::timeout, this, &Check::pollTick);
+    AccessibleControls::install();
 }
 
 void Check::setValue(bool value)
 {
+    storeValue(value);
+    showPicture(restingPicture(m_value, m_enabled));
+}
+
+// Screen readers hear of every change of the value.
+void Check::storeValue(bool value)
+{
+    if (value == m_value)
+        return;
     m_value = value;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void Check::clickWithoutPointer()
+{
+    if (!m_acceptsInput)
+        return;
+    Q_EMIT MouseDown(1, 0, 0, 0);
+    storeValue(!m_value);
+    Q_EMIT Click();
     showPicture(restingPicture(m_value, m_enabled));
 }
 
@@ -92,10 +117,10 @@ void Check::mousePressEvent(QMouseEvent* event)
     m_poll.stop();
     if (m_value) {
         showPicture(Picture::PushedChecked);
-        m_value = false;
+        storeValue(false);
     } else {
         showPicture(Picture::PushedNoValue);
-        m_value = true;
+        storeValue(true);
     }
     m_isPressed = true;
 }

@@ -1,6 +1,30 @@
 #include "widgets/LinkLabel.h"
 
+#include "widgets/AccessibleControls.h"
+
+#include <QAccessible>
 #include <QMouseEvent>
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    AccessibleControls::install();
+}
+
+void LinkLabel::setLinked(bool linked)
+{
+    if (linked == m_linked)
+        return;
+    m_linked = linked;
+    QAccessible::State changed;
+    changed.linked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void LinkLabel::click()
+{
+    Q_EMIT Click();
+}
 
 void LinkLabel::mousePressEvent(QMouseEvent* event)
 {

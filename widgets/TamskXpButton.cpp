@@ -1,9 +1,11 @@
 #include "widgets/TamskXpButton.h"
 
 #include "platform/Cp1251.h"
+#include "widgets/AccessibleControls.h"
 #include "widgets/EventCodes.h"
 #include "widgets/VirtualKeys.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
@@ -104,6 +106,7 @@ TamskXpButton::TamskXpButton(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     m_hoverTimer.setInterval(100);
     connect(&m_hoverTimer, &QTimer::timeout, this, &TamskXpButton::hoverTimerTick);
+    AccessibleControls::install();
 }
 
 TamskXpButton::~TamskXpButton() = default;
@@ -143,6 +146,8 @@ void TamskXpButton::setCaption(const QString& value)
     m_state.CaptionText = value;
     Repaint(0);
     UpdateAccessKey();
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
     Q_EMIT PropertyChanged(u"Caption"_s);
 }
 
@@ -195,9 +200,10 @@ void TamskXpButton::WriteProperties(PropertyBag& bag, const AmbientProperties& a
 void TamskXpButton::Repaint(qint16 Pressing)
 {
     m_canvas.resize(QSize(m_state.ClientRect.right, m_state.ClientRect.bottom));
+    showPressedLook(m_state.EnabledFlag && Pressing == 1 && m_state.LastButton == 1);
     if (!m_state.EnabledFlag) {
         DrawDisabledFace();
-    } else if (Pressing == 1 && m_state.LastButton == 1) {
+    } else if (m_pressedLook) {
         DrawPressedFace();
         DrawBorder();
     } else {
@@ -210,6 +216,18 @@ void TamskXpButton::Repaint(qint16 Pressing)
     }
     DrawCaption();
     ApplyCornerRegion();
+}
+
+// Screen readers hear of the pressed look coming and going.
+void TamskXpButton::showPressedLook(bool pressed)
+{
+    if (pressed == m_pressedLook)
+        return;
+    m_pressedLook = pressed;
+    QAccessible::State changed;
+    changed.pressed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TamskXpButton::clearSurface()
@@ -403,7 +421,7 @@ bool TamskXpButton::event(QEvent* event)
     if (event->type() == QEvent::Shortcut) {
         auto* shortcut = static_cast<QShortcutEvent*>(event);
         if (m_shortcutIds.contains(shortcut->shortcutId())) {
-            handleAccessKey();
+            AccessKeyPress();
             return true;
         }
     }
@@ -562,7 +580,7 @@ void TamskXpButton::moveFocus(bool forwards)
         this, [this, forwards] { focusNextPrevChild(forwards); }, Qt::QueuedConnection);
 }
 
-void TamskXpButton::handleAccessKey()
+void TamskXpButton::AccessKeyPress()
 {
     m_state.LastButton = 1;
     handleClick();

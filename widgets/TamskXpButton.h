@@ -62,9 +62,13 @@ public:
     // Redraws the whole look from the state record (Pressing is 1 while a press starts or goes on).
     void Repaint(qint16 Pressing);
 
+    // The user pressed the access key (or a screen reader pressed the button): a click.
+    void AccessKeyPress();
+
     const State& state() const { return m_state; }
     const QImage& backBuffer() const { return m_canvas.image(); }
     bool isHoverTimerActive() const { return m_hoverTimer.isActive(); }
+    bool isPressedLook() const { return m_pressedLook; }
 
 Q_SIGNALS:
     void Click();
@@ -103,6 +107,7 @@ private:
     void DrawHoverRing();
     void DrawCaption();
     void ApplyCornerRegion();
+    void showPressedLook(bool pressed);
     void clearSurface();
     void drawLine(QPoint from, QPoint to, const QColor& color, int width = 1);
     void drawRow(int y, const QColor& color, int width = 1);
@@ -110,7 +115,6 @@ private:
 
     void handleMouseDown(qint16 button, qint16 shift, float x, float y);
     void handleClick();
-    void handleAccessKey();
     void hoverTimerTick();
     bool IsCursorOver() const;
     void UpdateAccessKey();
@@ -127,5 +131,6 @@ private:
     GdiCanvas m_canvas;
     QTimer m_hoverTimer;
     bool m_clickPending = false; // a press waits for its release to become a click
+    bool m_pressedLook = false;  // the last repaint drew the pressed face
     bool m_loading = false;      // the saved design is applied: no change is reported
 };
