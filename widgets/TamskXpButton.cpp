@@ -365,8 +365,10 @@ void TamskXpButton::DrawCaption()
         color = SystemColors::toColorRef(DisabledCaption.color());
     else if (m_state.IsHover)
         color = m_state.ForeHoverColor;
-    m_canvas.setTextColor(SystemColors::toColor(color, palette()));
-    m_canvas.setFont(font());
+    m_caption = {
+        m_canvas.image(), m_state.CaptionText, font(), SystemColors::toColor(color, palette()), {}};
+    m_canvas.setTextColor(m_caption.color);
+    m_canvas.setFont(m_caption.font);
     GdiCanvas::Rect measured = client;
     const int h = m_canvas.drawText(m_state.CaptionText, measured,
                                     GdiCanvas::CalcRect | GdiCanvas::WordBreak | GdiCanvas::Center);
@@ -374,6 +376,7 @@ void TamskXpButton::DrawCaption()
     const double scaleHeight = client.bottom;
     GdiCanvas::Rect textRect{0, roundHalfEven(scaleHeight * 0.5 - h * 0.5),
                              roundHalfEven(scaleWidth), roundHalfEven(scaleHeight * 0.5 + h * 0.5)};
+    m_caption.rect = textRect;
     m_canvas.drawText(m_state.CaptionText, textRect, GdiCanvas::WordBreak | GdiCanvas::Center);
 }
 
@@ -390,10 +393,25 @@ void TamskXpButton::ApplyCornerRegion()
     update();
 }
 
+QImage TamskXpButton::screenImage(qreal ratio) const
+{
+    if (ratio == 1 || m_caption.face.isNull())
+        return m_canvas.image();
+    const QSize device = (QSizeF(m_caption.face.size()) * ratio).toSize();
+    QImage enlarged = m_caption.face.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    enlarged.setDevicePixelRatio(ratio);
+    GdiCanvas screen(std::move(enlarged));
+    screen.setFont(m_caption.font);
+    screen.setTextColor(m_caption.color);
+    GdiCanvas::Rect rect = m_caption.rect;
+    screen.drawText(m_caption.text, rect, GdiCanvas::WordBreak | GdiCanvas::Center);
+    return screen.image();
+}
+
 void TamskXpButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, m_canvas.image());
+    painter.drawImage(0, 0, screenImage(devicePixelRatioF()));
 }
 
 // ---- life cycle ----

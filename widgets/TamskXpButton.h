@@ -67,6 +67,9 @@ public:
 
     const State& state() const { return m_state; }
     const QImage& backBuffer() const { return m_canvas.image(); }
+    // What the screen shows at a device pixel ratio: at 1 the back buffer; otherwise its look
+    // enlarged pixel by pixel, with the caption drawn at the device's resolution.
+    QImage screenImage(qreal ratio) const;
     bool isHoverTimerActive() const { return m_hoverTimer.isActive(); }
     bool isPressedLook() const { return m_pressedLook; }
 
@@ -124,11 +127,22 @@ private:
     void enabledChanged();
     void fontChanged();
 
+    // The caption as the last repaint drew it, over the look without it, for screens of another
+    // device pixel ratio.
+    struct CaptionDrawing {
+        QImage face;
+        QString text;
+        QFont font;
+        QColor color;
+        GdiCanvas::Rect rect;
+    };
+
     State m_state;
     quint32 m_foreColor = SystemColors::WindowText;
     QString m_accessKeys;
     QList<int> m_shortcutIds;
     GdiCanvas m_canvas;
+    CaptionDrawing m_caption;
     QTimer m_hoverTimer;
     bool m_clickPending = false; // a press waits for its release to become a click
     bool m_pressedLook = false;  // the last repaint drew the pressed face
