@@ -22,6 +22,7 @@
 #include "widgets/WindowLook.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -36,6 +37,13 @@ constexpr quint32 ButtonHoverColour = 0x00000000; // black
 
 const QString CaptionIdle = u"Качать"_s;
 const QString CaptionRunning = u"Стой сцуко!"_s;
+
+// An empty file is what a first start leaves when it is killed before the defaults are written:
+// it holds no settings, so the next start is a first start again.
+bool settingsStored(const QString& optionsPath)
+{
+    return FileSystem::FileExists(optionsPath) && QFileInfo(optionsPath).size() > 0;
+}
 
 } // namespace
 
@@ -101,7 +109,9 @@ void Main::buildProxyGroup()
     m_UseProxy->setGeometry(Twips::toPixels(3780, 1035, 195, 195));
     m_UseProxy->ReadProperties(PropertyBag());
     connect(m_UseProxy, &Check::Click, this, &Main::UseProxy_Click);
-    WindowLook::addLabel(*this, u"Label4"_s, u"через прокси"_s, font(), 4020, 1020, 1020, 195);
+    const QLabel* caption =
+        WindowLook::addLabel(*this, u"Label4"_s, u"через прокси"_s, font(), 4020, 1020, 1020, 195);
+    m_UseProxy->setAccessibleName(caption->text()); // the box has no caption of its own
 
     m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"Адрес"_s, font(), 3780, 1320, 465, 195);
     m_ProxyA = new QLineEdit(u"127.0.0.1"_s, this);
@@ -160,7 +170,7 @@ void Main::Form_Load()
     m_BG->setGeometry(0, 0, width(), height());
     if (FileSystem::FileExists(m_folder.album()))
         m_OpenAlboom->setEnabled(true);
-    if (FileSystem::FileExists(m_folder.options()))
+    if (settingsStored(m_folder.options()))
         restoreSettings();
     else
         firstStart();

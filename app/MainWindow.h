@@ -23,7 +23,7 @@ class Main : public QWidget, public CrawlHost {
     Q_OBJECT
 public:
     // Builds the window and runs its load step; shows the first-run window when options.ini is
-    // missing. The window is shown by the caller.
+    // missing or empty. The window is shown by the caller.
     explicit Main(const ProgramFolder& folder, QWidget* parent = nullptr);
     ~Main() override;
 

@@ -84,7 +84,7 @@ About::About(QWidget* parent)
     line->setGeometry(Twips::toPixels(120), Twips::toPixels(3060), Twips::toPixels(2940 - 120), 1);
 
     m_OK = WindowLook::addButton(*this, {u"OK"_s, u"Жжош сцуко!"_s, 720, 3240, 1635, 375,
-                                         SystemColors::WindowText, SystemColors::WindowText});
+                                         SystemColors::WindowFrame, SystemColors::WindowText});
     connect(m_OK, &TamskXpButton::Click, this, &About::OK_Click);
     m_OK->setFocus();
 

@@ -33,7 +33,7 @@ First::First(QWidget* parent)
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     m_OK = WindowLook::addButton(*this, {u"OK"_s, u"Зачот"_s, 2340, 2160, 1455, 375,
-                                         SystemColors::WindowText, SystemColors::WindowText});
+                                         SystemColors::WindowFrame, SystemColors::WindowText});
     connect(m_OK, &TamskXpButton::Click, this, &First::OK_Click);
     m_OK->setFocus();
 

@@ -57,12 +57,14 @@ Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
     m_TRC = addFigure(*this, u"TRC"_s, u"100"_s, 1560, 540, 510, 255);
     WindowLook::addLabel(*this, u"Label5"_s, u"файлов"_s, font(), 2100, 540);
 
-    const quint32 text = SystemColors::WindowText;
+    const quint32 caption = SystemColors::WindowFrame;
+    const quint32 hover = SystemColors::WindowText;
     m_CLCashe = WindowLook::addButton(
-        *this, {u"CLCashe"_s, u"Фтопку кэш!"_s, 240, 840, 2415, 315, text, text});
-    m_OK = WindowLook::addButton(*this, {u"OK"_s, u"Зачот"_s, 720, 1380, 1035, 375, text, text});
-    m_Cancel =
-        WindowLook::addButton(*this, {u"Cancel"_s, u"Нафек"_s, 1800, 1380, 1035, 375, text, text});
+        *this, {u"CLCashe"_s, u"Фтопку кэш!"_s, 240, 840, 2415, 315, caption, hover});
+    m_OK =
+        WindowLook::addButton(*this, {u"OK"_s, u"Зачот"_s, 720, 1380, 1035, 375, caption, hover});
+    m_Cancel = WindowLook::addButton(
+        *this, {u"Cancel"_s, u"Нафек"_s, 1800, 1380, 1035, 375, caption, hover});
     connect(m_CLCashe, &TamskXpButton::Click, this, &Options::CLCashe_Click);
     connect(m_OK, &TamskXpButton::Click, this, &Options::OK_Click);
     connect(m_Cancel, &TamskXpButton::Click, this, &Options::Cancel_Click);

@@ -1,13 +1,16 @@
 #include "widgets/Check.h"
 
+#include "widgets/AccessibleControls.h"
 #include "widgets/EventCodes.h"
 #include "widgets/SystemColors.h"
 #include "widgets/Twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using CheckPictures::Picture;
@@ -32,11 +35,34 @@ Check::Check(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_poll.setInterval(50);
     connect(&m_poll, &QTimer::timeout, this, &Check::pollTick);
+    AccessibleControls::install();
 }
 
 void Check::setValue(bool value)
 {
+    storeValue(value);
+    showPicture(restingPicture(m_value, m_enabled));
+}
+
+// Screen readers hear of every change of the value.
+void Check::storeValue(bool value)
+{
+    if (value == m_value)
+        return;
     m_value = value;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void Check::clickWithoutPointer()
+{
+    if (!m_acceptsInput)
+        return;
+    Q_EMIT MouseDown(1, 0, 0, 0);
+    storeValue(!m_value);
+    Q_EMIT Click();
     showPicture(restingPicture(m_value, m_enabled));
 }
 
@@ -91,34 +117,31 @@ void Check::mousePressEvent(QMouseEvent* event)
     m_poll.stop();
     if (m_value) {
         showPicture(Picture::PushedChecked);
-        m_value = false;
+        storeValue(false);
     } else {
         showPicture(Picture::PushedNoValue);
-        m_value = true;
+        storeValue(true);
     }
     m_isPressed = true;
 }
 
 void Check::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::RightButton || !m_acceptsInput)
-        return;
     // The release that ends a double-click raises no second Click: the value toggled only once,
     // and a host counting clicks must stay in step with it.
-    const bool ending = m_doubleClickRelease;
-    m_doubleClickRelease = false;
+    const bool ending = std::exchange(m_doubleClickRelease, false);
+    if (event->button() == Qt::RightButton || !m_acceptsInput)
+        return;
     if (!ending)
         Q_EMIT Click();
     m_isPressed = false;
     startPoll();
 }
 
-void Check::mouseDoubleClickEvent(QMouseEvent* event)
+// The second press of a double-click, with any button, comes only as this: no toggle, no
+// MouseDown.
+void Check::mouseDoubleClickEvent(QMouseEvent*)
 {
-    if (event->button() != Qt::LeftButton) {
-        mousePressEvent(event);
-        return;
-    }
     if (!m_acceptsInput)
         return;
     m_doubleClickRelease = true;

@@ -21,6 +21,10 @@ public:
     bool Enabled() const { return m_enabled; }
     void setEnabledProperty(bool value);
 
+    // A left click without the pointer, as a screen reader asks for it: MouseDown, the value
+    // toggles, Click; the picture rests on the new value.
+    void clickWithoutPointer();
+
     void InitProperties();
     void ReadProperties(const PropertyBag& bag);
     void WriteProperties(PropertyBag& bag) const;
@@ -43,6 +47,7 @@ protected:
 
 private:
     void showPicture(CheckPictures::Picture picture);
+    void storeValue(bool value);
     void pollTick();
     void startPoll();
     bool isCursorOver() const;

@@ -4,14 +4,14 @@
 #include "platform/BrowserStart.h"
 #include "platform/Constants.h"
 #include "platform/OperationError.h"
+#include "resources/Artwork.h"
 #include "resources/BusyFrames.h"
+#include "widgets/LinkLabel.h"
 #include "widgets/SystemColors.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowLook.h"
 
-#include <QEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPixmap>
 
 using namespace Qt::StringLiterals;
@@ -33,7 +33,7 @@ QFont panelFont()
 
 DownloadPanel::DownloadPanel(QWidget* parent)
     : QWidget(parent), m_I1(new QLabel(this)), m_Label1(new QLabel(u"Обмен данными:"_s, this)),
-      m_St(new QLabel(u"Ready"_s, this))
+      m_St(new LinkLabel(u"Ready"_s, this))
 {
     setObjectName(u"Picture1"_s);
     m_I1->setObjectName(u"I1"_s);
@@ -51,7 +51,7 @@ DownloadPanel::DownloadPanel(QWidget* parent)
     m_Label1->setGeometry(Twips::toPixels(1320, 30, 1290, 195));
     m_St->setGeometry(Twips::toPixels(540, 300, 2880, 195));
     m_St->setAutoFillBackground(true);
-    m_St->installEventFilter(this);
+    connect(m_St, &LinkLabel::Click, this, &DownloadPanel::St_Click);
 
     setFrame(0);
     setStatusLink(false);
@@ -82,6 +82,7 @@ void DownloadPanel::setStatusText(const QString& text)
 void DownloadPanel::setStatusLink(bool isLink)
 {
     m_statusIsLink = isLink;
+    m_St->setLinked(isLink);
     QPalette look = m_St->palette();
     look.setColor(QPalette::Window, SystemColors::toColor(PanelBackColor));
     look.setColor(QPalette::WindowText,
@@ -91,7 +92,7 @@ void DownloadPanel::setStatusLink(bool isLink)
     font.setUnderline(isLink);
     m_St->setFont(font);
     if (isLink)
-        m_St->setCursor(Qt::PointingHandCursor);
+        m_St->setCursor(Artwork::handCursor());
     else
         m_St->unsetCursor();
 }
@@ -102,15 +103,6 @@ void DownloadPanel::setFrame(int index)
         return;
     m_frame = index;
     m_I1->setPixmap(QPixmap::fromImage(BusyFrames::image(index)));
-}
-
-bool DownloadPanel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_St && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        m_St->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
-        St_Click();
-    return QWidget::eventFilter(watched, event);
 }
 
 void DownloadPanel::St_Click()

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class Download_Control;
+class LinkLabel;
 class QLabel;
 
 // The engine's small status panel: the busy icon, the caption and the status line, which reads
@@ -26,15 +27,12 @@ public Q_SLOTS:
     void setStatusLink(bool isLink);
     void setFrame(int index);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void St_Click();
 
     QLabel* m_I1;
     QLabel* m_Label1;
-    QLabel* m_St;
+    LinkLabel* m_St;
     bool m_statusIsLink = false;
     int m_frame = 0;
 };

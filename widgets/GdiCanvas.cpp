@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -111,6 +112,8 @@ GdiCanvas::GdiCanvas(QSize size)
 {
     resize(size);
 }
+
+GdiCanvas::GdiCanvas(QImage image) : m_image(std::move(image)) {}
 
 void GdiCanvas::resize(QSize size)
 {

@@ -24,6 +24,9 @@ public:
 
     GdiCanvas() = default;
     explicit GdiCanvas(QSize size);
+    // Draws on a given picture. On one with a device pixel ratio, text is laid out in logical
+    // pixels and drawn at the device's resolution; the pixel calls address device pixels.
+    explicit GdiCanvas(QImage image);
 
     void resize(QSize size);
     QSize size() const { return m_image.size(); }

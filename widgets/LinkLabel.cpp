@@ -1,6 +1,30 @@
 #include "widgets/LinkLabel.h"
 
+#include "widgets/AccessibleControls.h"
+
+#include <QAccessible>
 #include <QMouseEvent>
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    AccessibleControls::install();
+}
+
+void LinkLabel::setLinked(bool linked)
+{
+    if (linked == m_linked)
+        return;
+    m_linked = linked;
+    QAccessible::State changed;
+    changed.linked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void LinkLabel::click()
+{
+    Q_EMIT Click();
+}
 
 void LinkLabel::mousePressEvent(QMouseEvent* event)
 {
@@ -14,4 +38,9 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
     m_pressed = false;
     if (click)
         Q_EMIT Click();
+}
+
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent*)
+{
+    m_pressed = false;
 }

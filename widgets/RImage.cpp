@@ -1,5 +1,6 @@
 #include "widgets/RImage.h"
 
+#include "widgets/AccessibleControls.h"
 #include "widgets/SystemColors.h"
 #include "widgets/Twips.h"
 
@@ -16,6 +17,7 @@ const QColor Ground(0xE0, 0xE0, 0xE0);
 RImage::RImage(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    AccessibleControls::install();
 }
 
 void RImage::setPicture(const QString& path)

@@ -1,8 +1,11 @@
 #include "widgets/TamskXpButton.h"
 
 #include "platform/Cp1251.h"
+#include "widgets/AccessibleControls.h"
 #include "widgets/EventCodes.h"
+#include "widgets/VirtualKeys.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
@@ -78,60 +81,6 @@ constexpr Gradient FocusSideGradient{{186, 211, 246}, {-4, -3, -1}, 228};
 constexpr Gradient HoverOuterGradient{{254, 223, 154}, {-1, -3, -7}, 49};
 constexpr Gradient HoverInnerGradient{{252, 210, 121}, {-1, -4, -8}, 57};
 
-// The Windows virtual-key code of a key, as the key events report it.
-qint16 virtualKeyCode(const QKeyEvent* event)
-{
-    const int key = event->key();
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return qint16(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return qint16(112 + key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        return qint16(event->nativeVirtualKey() & 0xFFFF);
-    }
-}
-
 // The character code of a typed key in the program's single-byte code page, or -1 for none.
 int typedCharacter(const QKeyEvent* event)
 {
@@ -157,6 +106,7 @@ TamskXpButton::TamskXpButton(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     m_hoverTimer.setInterval(100);
     connect(&m_hoverTimer, &QTimer::timeout, this, &TamskXpButton::hoverTimerTick);
+    AccessibleControls::install();
 }
 
 TamskXpButton::~TamskXpButton() = default;
@@ -196,6 +146,8 @@ void TamskXpButton::setCaption(const QString& value)
     m_state.CaptionText = value;
     Repaint(0);
     UpdateAccessKey();
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
     Q_EMIT PropertyChanged(u"Caption"_s);
 }
 
@@ -248,9 +200,10 @@ void TamskXpButton::WriteProperties(PropertyBag& bag, const AmbientProperties& a
 void TamskXpButton::Repaint(qint16 Pressing)
 {
     m_canvas.resize(QSize(m_state.ClientRect.right, m_state.ClientRect.bottom));
+    showPressedLook(m_state.EnabledFlag && Pressing == 1 && m_state.LastButton == 1);
     if (!m_state.EnabledFlag) {
         DrawDisabledFace();
-    } else if (Pressing == 1 && m_state.LastButton == 1) {
+    } else if (m_pressedLook) {
         DrawPressedFace();
         DrawBorder();
     } else {
@@ -263,6 +216,18 @@ void TamskXpButton::Repaint(qint16 Pressing)
     }
     DrawCaption();
     ApplyCornerRegion();
+}
+
+// Screen readers hear of the pressed look coming and going.
+void TamskXpButton::showPressedLook(bool pressed)
+{
+    if (pressed == m_pressedLook)
+        return;
+    m_pressedLook = pressed;
+    QAccessible::State changed;
+    changed.pressed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TamskXpButton::clearSurface()
@@ -400,8 +365,10 @@ void TamskXpButton::DrawCaption()
         color = SystemColors::toColorRef(DisabledCaption.color());
     else if (m_state.IsHover)
         color = m_state.ForeHoverColor;
-    m_canvas.setTextColor(SystemColors::toColor(color, palette()));
-    m_canvas.setFont(font());
+    m_caption = {
+        m_canvas.image(), m_state.CaptionText, font(), SystemColors::toColor(color, palette()), {}};
+    m_canvas.setTextColor(m_caption.color);
+    m_canvas.setFont(m_caption.font);
     GdiCanvas::Rect measured = client;
     const int h = m_canvas.drawText(m_state.CaptionText, measured,
                                     GdiCanvas::CalcRect | GdiCanvas::WordBreak | GdiCanvas::Center);
@@ -409,6 +376,7 @@ void TamskXpButton::DrawCaption()
     const double scaleHeight = client.bottom;
     GdiCanvas::Rect textRect{0, roundHalfEven(scaleHeight * 0.5 - h * 0.5),
                              roundHalfEven(scaleWidth), roundHalfEven(scaleHeight * 0.5 + h * 0.5)};
+    m_caption.rect = textRect;
     m_canvas.drawText(m_state.CaptionText, textRect, GdiCanvas::WordBreak | GdiCanvas::Center);
 }
 
@@ -425,10 +393,25 @@ void TamskXpButton::ApplyCornerRegion()
     update();
 }
 
+QImage TamskXpButton::screenImage(qreal ratio) const
+{
+    if (ratio == 1 || m_caption.face.isNull())
+        return m_canvas.image();
+    const QSize device = (QSizeF(m_caption.face.size()) * ratio).toSize();
+    QImage enlarged = m_caption.face.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    enlarged.setDevicePixelRatio(ratio);
+    GdiCanvas screen(std::move(enlarged));
+    screen.setFont(m_caption.font);
+    screen.setTextColor(m_caption.color);
+    GdiCanvas::Rect rect = m_caption.rect;
+    screen.drawText(m_caption.text, rect, GdiCanvas::WordBreak | GdiCanvas::Center);
+    return screen.image();
+}
+
 void TamskXpButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, m_canvas.image());
+    painter.drawImage(0, 0, screenImage(devicePixelRatioF()));
 }
 
 // ---- life cycle ----
@@ -456,7 +439,7 @@ bool TamskXpButton::event(QEvent* event)
     if (event->type() == QEvent::Shortcut) {
         auto* shortcut = static_cast<QShortcutEvent*>(event);
         if (m_shortcutIds.contains(shortcut->shortcutId())) {
-            handleAccessKey();
+            AccessKeyPress();
             return true;
         }
     }
@@ -501,6 +484,10 @@ void TamskXpButton::mouseMoveEvent(QMouseEvent* event)
         Q_EMIT MouseMove(button, shift, x, y);
         return;
     }
+    // Only a hover in progress keeps the latch: one left by a drag back over the button after its
+    // hover had ended would keep every later hover away, so the poll starts again here.
+    if (button == 0 && !m_hoverTimer.isActive())
+        m_state.MoveLatch = 0;
     if (m_state.MoveLatch == 1)
         return;
     m_state.MoveLatch = 1;
@@ -537,12 +524,10 @@ void TamskXpButton::mouseReleaseEvent(QMouseEvent* event)
         handleClick();
 }
 
-void TamskXpButton::mouseDoubleClickEvent(QMouseEvent* event)
+// The second press of a double-click. It is a press of its own only when the first one was
+// left; the mouse stays grabbed until its release, which raises no second Click.
+void TamskXpButton::mouseDoubleClickEvent(QMouseEvent*)
 {
-    if (event->button() != Qt::LeftButton) {
-        mousePressEvent(event);
-        return;
-    }
     m_clickPending = false;
     if (m_state.LastButton == 1)
         handleMouseDown(1, 0, 0, 0);
@@ -577,7 +562,7 @@ bool TamskXpButton::IsCursorOver() const
 
 void TamskXpButton::keyPressEvent(QKeyEvent* event)
 {
-    const qint16 keyCode = virtualKeyCode(event);
+    const qint16 keyCode = VirtualKeys::fromKeyEvent(*event);
     const qint16 shift = EventCodes::shift(event->modifiers());
     m_state.LastKeyCode = keyCode;
     if (keyCode == 32 || keyCode == 13)
@@ -596,7 +581,7 @@ void TamskXpButton::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
-    const qint16 keyCode = virtualKeyCode(event);
+    const qint16 keyCode = VirtualKeys::fromKeyEvent(*event);
     if ((keyCode == 13 || keyCode == 32) && m_state.LastKeyCode == keyCode) {
         Repaint(0);
         m_state.LastButton = 1;
@@ -613,7 +598,7 @@ void TamskXpButton::moveFocus(bool forwards)
         this, [this, forwards] { focusNextPrevChild(forwards); }, Qt::QueuedConnection);
 }
 
-void TamskXpButton::handleAccessKey()
+void TamskXpButton::AccessKeyPress()
 {
     m_state.LastButton = 1;
     handleClick();

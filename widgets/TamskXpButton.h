@@ -62,9 +62,16 @@ public:
     // Redraws the whole look from the state record (Pressing is 1 while a press starts or goes on).
     void Repaint(qint16 Pressing);
 
+    // The user pressed the access key (or a screen reader pressed the button): a click.
+    void AccessKeyPress();
+
     const State& state() const { return m_state; }
     const QImage& backBuffer() const { return m_canvas.image(); }
+    // What the screen shows at a device pixel ratio: at 1 the back buffer; otherwise its look
+    // enlarged pixel by pixel, with the caption drawn at the device's resolution.
+    QImage screenImage(qreal ratio) const;
     bool isHoverTimerActive() const { return m_hoverTimer.isActive(); }
+    bool isPressedLook() const { return m_pressedLook; }
 
 Q_SIGNALS:
     void Click();
@@ -103,6 +110,7 @@ private:
     void DrawHoverRing();
     void DrawCaption();
     void ApplyCornerRegion();
+    void showPressedLook(bool pressed);
     void clearSurface();
     void drawLine(QPoint from, QPoint to, const QColor& color, int width = 1);
     void drawRow(int y, const QColor& color, int width = 1);
@@ -110,7 +118,6 @@ private:
 
     void handleMouseDown(qint16 button, qint16 shift, float x, float y);
     void handleClick();
-    void handleAccessKey();
     void hoverTimerTick();
     bool IsCursorOver() const;
     void UpdateAccessKey();
@@ -120,12 +127,24 @@ private:
     void enabledChanged();
     void fontChanged();
 
+    // The caption as the last repaint drew it, over the look without it, for screens of another
+    // device pixel ratio.
+    struct CaptionDrawing {
+        QImage face;
+        QString text;
+        QFont font;
+        QColor color;
+        GdiCanvas::Rect rect;
+    };
+
     State m_state;
     quint32 m_foreColor = SystemColors::WindowText;
     QString m_accessKeys;
     QList<int> m_shortcutIds;
     GdiCanvas m_canvas;
+    CaptionDrawing m_caption;
     QTimer m_hoverTimer;
     bool m_clickPending = false; // a press waits for its release to become a click
+    bool m_pressedLook = false;  // the last repaint drew the pressed face
     bool m_loading = false;      // the saved design is applied: no change is reported
 };

@@ -22,7 +22,7 @@ private Q_SLOTS:
     void labels();
     void logo();
     void link();
-    void linkClicksStartTheBrowserEachTime();
+    void linkStartsTheBrowserOncePerClick();
     void linkWithoutBrowserStaysQuiet();
     void okClickCloses();
 
@@ -71,6 +71,7 @@ void TestAbout::window()
     const auto* ok = about.findChild<TamskXpButton*>(u"OK"_s);
     QCOMPARE(ok->Caption(), u"Жжош сцуко!"_s);
     QCOMPARE(ok->geometry(), QRect(48, 216, 109, 25));
+    QCOMPARE(ok->ForeColor(), SystemColors::WindowFrame);
 }
 
 void TestAbout::labels_data()
@@ -126,18 +127,24 @@ void TestAbout::link()
     QCOMPARE(link->text(), QString::fromLatin1(Constants::MakerPage));
 }
 
-void TestAbout::linkClicksStartTheBrowserEachTime()
+void TestAbout::linkStartsTheBrowserOncePerClick()
 {
     useRecordingBrowser();
     About about;
     about.show();
     auto* link = about.findChild<QLabel*>(u"Label6"_s);
-    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
-    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+    const QPoint centre = link->rect().center();
+    QTest::mouseClick(link, Qt::LeftButton, {}, centre);
+    // The platform makes a double-click of press, release, double-click, release: one click.
+    QTest::mouseDClick(link, Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(link, Qt::LeftButton, {}, centre);
+    QTest::mouseClick(link, Qt::LeftButton, {}, centre);
     // A right click is not a click on a link.
-    QTest::mouseClick(link, Qt::RightButton, {}, link->rect().center());
+    QTest::mouseClick(link, Qt::RightButton, {}, centre);
     const QByteArray once = Constants::MakerPage.toByteArray() + '\n';
     QTRY_COMPARE(TestSupport::readAll(startBrowserLog()), once + once);
+    QTest::qWait(200); // a late extra start would show up now
+    QCOMPARE(TestSupport::readAll(startBrowserLog()), once + once);
     QVERIFY(about.isVisible());
 }
 

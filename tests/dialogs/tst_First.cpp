@@ -38,6 +38,7 @@ void TestFirst::window()
     QCOMPARE(ok->Caption(), u"Зачот"_s);
     QCOMPARE(ok->geometry(), QRect(156, 144, 97, 25));
     QVERIFY(ok->Enabled());
+    QCOMPARE(ok->ForeColor(), SystemColors::WindowFrame);
 }
 
 void TestFirst::labels_data()

@@ -151,6 +151,7 @@ void TestOptions::layout()
     if (auto* button = qobject_cast<TamskXpButton*>(control)) {
         QCOMPARE(button->Caption(), caption);
         QVERIFY(button->Enabled());
+        QCOMPARE(button->ForeColor(), SystemColors::WindowFrame);
     }
 }
 

@@ -64,6 +64,7 @@ private Q_SLOTS:
     void middleClickRaisesClickWithoutToggling();
     void rightClickDoesNothing();
     void releasingOffTheBoxStillCounts();
+    void doubleClickTogglesOnceAndClicksOnce_data();
     void doubleClickTogglesOnceAndClicksOnce();
     void disabledIgnoresMouse();
     void valueOnDisabledBox();
@@ -154,20 +155,38 @@ void TestCheck::releasingOffTheBoxStillCounts()
     QVERIFY(!host.box->isPollActive());
 }
 
+void TestCheck::doubleClickTogglesOnceAndClicksOnce_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("value");
+    QTest::newRow("left") << Qt::LeftButton
+                          << QStringList{u"MouseDown(1,0,75,75) value=0"_s, u"Click value=1"_s,
+                                         u"DblClick"_s}
+                          << true;
+    QTest::newRow("middle") << Qt::MiddleButton << QStringList{u"Click value=0"_s, u"DblClick"_s}
+                            << false;
+    QTest::newRow("right") << Qt::RightButton << QStringList{u"DblClick"_s} << false;
+}
+
+// The platform sends press, release, double-click, release.
 void TestCheck::doubleClickTogglesOnceAndClicksOnce()
 {
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, value);
     Host host;
     EventLog log(host.box);
-    QTest::mousePress(host.box, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(host.box, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseDClick(host.box, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(host.box, Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(log.take(),
-             (QStringList{u"MouseDown(1,0,75,75) value=0"_s, u"Click value=1"_s, u"DblClick"_s}));
-    QVERIFY(host.box->Value());
+    QTest::mousePress(host.box, button, {}, QPoint(5, 5));
+    QTest::mouseRelease(host.box, button, {}, QPoint(5, 5));
+    QTest::mouseDClick(host.box, button, {}, QPoint(5, 5));
+    QTest::mouseRelease(host.box, button, {}, QPoint(5, 5));
+    QCOMPARE(log.take(), expected);
+    QCOMPARE(host.box->Value(), value);
     // The next single click is an ordinary one again.
     QTest::mouseClick(host.box, Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(log.take(), (QStringList{u"MouseDown(1,0,75,75) value=1"_s, u"Click value=0"_s}));
+    QCOMPARE(log.take(), (QStringList{u"MouseDown(1,0,75,75) value=%1"_s.arg(value),
+                                      u"Click value=%1"_s.arg(!value)}));
 }
 
 void TestCheck::disabledIgnoresMouse()

@@ -1,5 +1,6 @@
 #include "net/DownloadControl.h"
 #include "platform/Constants.h"
+#include "resources/Artwork.h"
 #include "resources/BusyFrames.h"
 #include "support/TestSupport.h"
 #include "widgets/DownloadPanel.h"
@@ -95,7 +96,11 @@ void TestDownloadPanel::linkLookAfterAnError()
     refusedDown(engine);
     QCOMPARE(st->palette().color(QPalette::WindowText), QColor(0, 0, 192));
     QVERIFY(st->font().underline());
-    QCOMPARE(st->cursor().shape(), Qt::PointingHandCursor);
+    // The program's own hand, not the system's.
+    QCOMPARE(st->cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(st->cursor().hotSpot(), QPoint(5, 0));
+    QCOMPARE(st->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+             Artwork::handCursorImage().convertToFormat(QImage::Format_ARGB32));
 
     refusedDown(engine); // the next Down clears the look first, the new error sets it again
     QVERIFY(panel.statusIsLink());

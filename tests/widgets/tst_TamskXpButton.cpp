@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -187,11 +188,15 @@ private Q_SLOTS:
     void leftClickSequence();
     void rightClickRaisesNoClick();
     void middleClickRaisesNoClick();
+    void doubleClickSequence_data();
     void doubleClickSequence();
     void dragBackOverShowsPressedLookInHoverColour();
+    void hoverComesBackAfterADragOffAndBack();
     void keyboardClick_data();
     void keyboardClick();
     void keyInBetweenCancelsKeyboardClick();
+    void keysReportVirtualKeyCodes_data();
+    void keysReportVirtualKeyCodes();
     void arrowsMoveFocus_data();
     void arrowsMoveFocus();
     void gainingFocusAfterKeyboardClickShowsPressedLook();
@@ -605,18 +610,36 @@ void TestTamskXpButton::middleClickRaisesNoClick()
     QCOMPARE(log.take(), (QStringList{u"MouseDown(4,2,20,7)"_s, u"MouseUp(4,2,20,7)"_s}));
 }
 
+void TestTamskXpButton::doubleClickSequence_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("left") << Qt::LeftButton
+                          << QStringList{u"MouseDown(1,0,10,10)"_s, u"MouseUp(1,0,10,10)"_s,
+                                         u"Click"_s, u"MouseDown(1,0,0,0)"_s,
+                                         u"MouseUp(1,0,10,10)"_s};
+    // Only a double-click that follows a left press is a press of its own.
+    QTest::newRow("right") << Qt::RightButton
+                           << QStringList{u"MouseDown(2,0,10,10)"_s, u"MouseUp(2,0,10,10)"_s,
+                                          u"MouseUp(2,0,10,10)"_s};
+    QTest::newRow("middle") << Qt::MiddleButton
+                            << QStringList{u"MouseDown(4,0,10,10)"_s, u"MouseUp(4,0,10,10)"_s,
+                                           u"MouseUp(4,0,10,10)"_s};
+}
+
 void TestTamskXpButton::doubleClickSequence()
 {
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QStringList, expected);
     Host host;
     EventLog log(host.button);
-    QTest::mousePress(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseDClick(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(at(*host.button, 10, 1), QColor(209, 204, 192));
-    QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(log.take(),
-             (QStringList{u"MouseDown(1,0,10,10)"_s, u"MouseUp(1,0,10,10)"_s, u"Click"_s,
-                          u"MouseDown(1,0,0,0)"_s, u"MouseUp(1,0,10,10)"_s}));
+    QTest::mousePress(host.button, button, {}, QPoint(10, 10));
+    QTest::mouseRelease(host.button, button, {}, QPoint(10, 10));
+    QTest::mouseDClick(host.button, button, {}, QPoint(10, 10));
+    const bool left = button == Qt::LeftButton;
+    QCOMPARE(at(*host.button, 10, 1) == QColor(209, 204, 192), left); // the pressed look
+    QTest::mouseRelease(host.button, button, {}, QPoint(10, 10));
+    QCOMPARE(log.take(), expected);
 }
 
 void TestTamskXpButton::dragBackOverShowsPressedLookInHoverColour()
@@ -646,6 +669,31 @@ void TestTamskXpButton::dragBackOverShowsPressedLookInHoverColour()
     QCOMPARE(at(*host.button, 10, 1), QColor(206, 231, 251)); // the press gave it the focus
     QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(-20, -20));
     QCOMPARE(log.take(), QStringList{u"MouseUp(1,0,-20,-20)"_s});
+}
+
+// Dragged off long enough for the hover to end, then back and released: the latch set by the
+// drag back must not keep the hover away for good.
+void TestTamskXpButton::hoverComesBackAfterADragOffAndBack()
+{
+    Host host;
+    pointAt(host.button, QPoint(10, 10));
+    QTest::mousePress(host.button, Qt::LeftButton, {}, QPoint(10, 10));
+    QSignalSpy out(host.button, &TamskXpButton::MouseOut);
+    QCursor::setPos(host.window->mapToGlobal(QPoint(5, 5)));
+    QTest::mouseMove(host.button, QPoint(-20, -20));
+    QVERIFY(out.wait(1000));
+    QCursor::setPos(host.button->mapToGlobal(QPoint(12, 10)));
+    QTest::mouseMove(host.button, QPoint(12, 10));
+    QTest::mouseRelease(host.button, Qt::LeftButton, {}, QPoint(12, 10));
+    EventLog log(host.button);
+    pointAt(host.button, QPoint(14, 10));
+    QCOMPARE(log.take(), (QStringList{u"MouseOver"_s, u"MouseMove(0,0,14,10)"_s}));
+    QCOMPARE(at(*host.button, 10, 1), QColor(255, 240, 207));
+    QVERIFY(host.button->isHoverTimerActive());
+    // And it ends as a hover does.
+    pointAt(host.window.get(), QPoint(5, 5));
+    QVERIFY(out.wait(1000));
+    QCOMPARE(log.take(), QStringList{u"MouseOut"_s});
 }
 
 void TestTamskXpButton::keyboardClick_data()
@@ -694,6 +742,79 @@ void TestTamskXpButton::keyInBetweenCancelsKeyboardClick()
     QCOMPARE(
         log.take().join(u' '),
         u"KeyDown(32,0) KeyPress(32) KeyDown(13,0) KeyPress(13) KeyUp(32,0) Click KeyUp(13,0)"_s);
+}
+
+void TestTamskXpButton::keysReportVirtualKeyCodes_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<int>("expected");
+    const auto row = [](const char* name, int key, const QString& text, int expected,
+                        bool keypad = false) {
+        QTest::newRow(name) << key << text << keypad << expected;
+    };
+    row("F5", Qt::Key_F5, {}, 0x74);
+    row("Enter", Qt::Key_Return, u"\r"_s, 13);
+    row("Windows key", Qt::Key_Meta, {}, 0x5B);
+    row("Caps Lock", Qt::Key_CapsLock, {}, 0x14);
+    row("keypad 0", Qt::Key_0, u"0"_s, 0x60, true);
+    row("keypad 9", Qt::Key_9, u"9"_s, 0x69, true);
+    row("keypad *", Qt::Key_Asterisk, u"*"_s, 0x6A, true);
+    row("keypad +", Qt::Key_Plus, u"+"_s, 0x6B, true);
+    row("keypad -", Qt::Key_Minus, u"-"_s, 0x6D, true);
+    row("keypad .", Qt::Key_Period, u"."_s, 0x6E, true);
+    row("keypad , of a Russian layout", Qt::Key_Comma, u","_s, 0x6E, true);
+    row("keypad /", Qt::Key_Slash, u"/"_s, 0x6F, true);
+    row("keypad Enter", Qt::Key_Enter, u"\r"_s, 13, true);
+    row("keypad 7 without Num Lock", Qt::Key_Home, {}, 36, true);
+    row("apostrophe, keysym of Right", Qt::Key_Apostrophe, u"'"_s, 0xDE);
+    row("percent, keysym of Left", Qt::Key_Percent, u"%"_s, '5');
+    row("ampersand, keysym of Up", Qt::Key_Ampersand, u"&"_s, '7');
+    row("parenthesis, keysym of Down", Qt::Key_ParenLeft, u"("_s, '9');
+    row("minus", Qt::Key_Minus, u"-"_s, 0xBD);
+    row("equals", Qt::Key_Equal, u"="_s, 0xBB);
+    row("bracket", Qt::Key_BracketLeft, u"["_s, 0xDB);
+    row("backslash", Qt::Key_Backslash, u"\\"_s, 0xDC);
+    row("semicolon", Qt::Key_Semicolon, u";"_s, 0xBA);
+    row("comma", Qt::Key_Comma, u","_s, 0xBC);
+    row("question mark", Qt::Key_Question, u"?"_s, 0xBF);
+    row("grave", Qt::Key_QuoteLeft, u"`"_s, 0xC0);
+    row("Й", 0x419, u"й"_s, 'Q');
+    row("Х", 0x425, u"х"_s, 0xDB);
+    row("Ж", 0x416, u"ж"_s, 0xBA);
+    row("Б", 0x411, u"б"_s, 0xBC);
+    row("Ю", 0x42E, u"ю"_s, 0xBE);
+    row("Ё", 0x401, u"ё"_s, 0xC0);
+    row("Ukrainian І", 0x406, u"і"_s, 'S');
+    row("Cyrillic by its text alone", 0, u"я"_s, 'Z');
+    row("a key Windows lacks", Qt::Key_Calculator, {}, 0);
+    row("a character Windows keys lack", 0xC9, u"é"_s, 0);
+}
+
+// Keys come as X11 delivers them, with a native code of the platform's own (the keysym, which for
+// '%' equals the Left arrow's virtual key): it must neither come through nor move the focus.
+void TestTamskXpButton::keysReportVirtualKeyCodes()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(bool, keypad);
+    QFETCH(int, expected);
+    Host host;
+    host.button->setFocus();
+    QSignalSpy down(host.button, &TamskXpButton::KeyDown);
+    QSignalSpy up(host.button, &TamskXpButton::KeyUp);
+    const Qt::KeyboardModifiers modifiers = keypad ? Qt::KeypadModifier : Qt::NoModifier;
+    const quint32 nativeCode = quint32(key) & 0xFFFF;
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, 0, nativeCode, 0, text);
+    QApplication::sendEvent(host.button, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, 0, nativeCode, 0, text);
+    QApplication::sendEvent(host.button, &release);
+    QCoreApplication::processEvents();
+    QCOMPARE(down.count(), 1);
+    QCOMPARE(down.at(0).at(0).value<qint16>(), qint16(expected));
+    QCOMPARE(up.at(0).at(0).value<qint16>(), qint16(expected));
+    QVERIFY(host.button->hasFocus());
 }
 
 void TestTamskXpButton::arrowsMoveFocus_data()

@@ -1,5 +1,6 @@
 // Renders each look of the XP button, the check box and the picture frame into PNG files, one
-// file per look, plus a sheet of all of them magnified four times.
+// file per look, plus a sheet of all of them magnified four times. The pictures are what the
+// screen shows: run with QT_SCALE_FACTOR=2 they have twice as many pixels each way.
 
 #include "widgets/Check.h"
 #include "widgets/RImage.h"
@@ -26,14 +27,16 @@ struct Shot {
 };
 
 // The image as the screen shows it: the cut-away corners of a masked control become transparent.
+// The mask is in logical pixels, the image in device pixels.
 QImage withMask(const QImage& image, const QRegion& mask)
 {
     QImage result = image.convertToFormat(QImage::Format_ARGB32);
     if (mask.isEmpty())
         return result;
+    const qreal ratio = result.devicePixelRatio();
     for (int y = 0; y < result.height(); ++y)
         for (int x = 0; x < result.width(); ++x)
-            if (!mask.contains(QPoint(x, y)))
+            if (!mask.contains(QPoint(int(x / ratio), int(y / ratio))))
                 result.setPixel(x, y, qRgba(0, 0, 0, 0));
     return result;
 }
@@ -123,17 +126,18 @@ public:
         int width = 0;
         int height = 0;
         for (const Shot& shot : m_shots) {
-            width = std::max(width, shot.image.width() * Zoom);
-            height += shot.image.height() * Zoom + 8;
+            const QSize size = shot.image.deviceIndependentSize().toSize() * Zoom;
+            width = std::max(width, size.width());
+            height += size.height() + 8;
         }
         QImage sheet(width + 16, height + 8, QImage::Format_ARGB32);
         sheet.fill(QColor(96, 128, 96));
         QPainter painter(&sheet);
         int y = 8;
         for (const Shot& shot : m_shots) {
-            painter.drawImage(QRect(8, y, shot.image.width() * Zoom, shot.image.height() * Zoom),
-                              shot.image);
-            y += shot.image.height() * Zoom + 8;
+            const QSize size = shot.image.deviceIndependentSize().toSize() * Zoom;
+            painter.drawImage(QRect(QPoint(8, y), size), shot.image);
+            y += size.height() + 8;
         }
         painter.end();
         sheet.save(QDir(m_folder).filePath(u"sheet-buttons-and-checks.png"_s));
@@ -156,7 +160,7 @@ private:
         button->setGeometry(QRect(QPoint(100, 100), size));
         button->show();
         setup(button.get());
-        save(name, withMask(button->backBuffer(), button->mask()));
+        save(name, withMask(button->screenImage(button->devicePixelRatioF()), button->mask()));
         if (QApplication::mouseButtons() != Qt::NoButton || button->state().LastButton)
             QTest::mouseRelease(button.get(), Qt::LeftButton, {}, QPoint(10, 10));
     }

@@ -1,0 +1,48 @@
+#include "widgets/AccessibleControls.h"
+
+#include "widgets/Check.h"
+#include "widgets/CheckAccessible.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/LinkLabelAccessible.h"
+#include "widgets/RImage.h"
+#include "widgets/RImageAccessible.h"
+#include "widgets/TamskXpButton.h"
+#include "widgets/TamskXpButtonAccessible.h"
+
+#include <QAccessible>
+
+namespace AccessibleControls {
+
+namespace {
+
+template <typename Control> bool names(const QString& className)
+{
+    return className == QLatin1StringView(Control::staticMetaObject.className());
+}
+
+// Qt asks with each class name of the object, the most derived first.
+QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
+{
+    if (names<TamskXpButton>(className))
+        return new TamskXpButtonAccessible(static_cast<TamskXpButton*>(object));
+    if (names<Check>(className))
+        return new CheckAccessible(static_cast<Check*>(object));
+    if (names<RImage>(className))
+        return new RImageAccessible(static_cast<RImage*>(object));
+    if (names<LinkLabel>(className))
+        return new LinkLabelAccessible(static_cast<LinkLabel*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(interfaceFor);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace AccessibleControls
