@@ -244,8 +244,9 @@ double leadingNumber(QByteArrayView text)
         return value;
     // Only a number beyond a double's range fails: huge when its whole part is not zero (it must
     // still clamp to the bound), else tiny.
-    const qsizetype point = number.indexOf('.');
-    const QByteArrayView whole = point < 0 ? QByteArrayView(number) : number.first(point);
+    const QByteArrayView digits(number);
+    const qsizetype point = digits.indexOf('.');
+    const QByteArrayView whole = point < 0 ? digits : digits.first(point);
     if (std::none_of(whole.begin(), whole.end(), [](char c) { return c >= '1' && c <= '9'; }))
         return 0;
     const double huge = std::numeric_limits<double>::infinity();
