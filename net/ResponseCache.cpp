@@ -9,6 +9,7 @@
 #include "settings/Ini.h"
 
 #include <QHash>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -153,27 +154,64 @@ void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
         writeWholeFile(databasePath(), *counted);
 }
 
+namespace {
+
+// The number of an entry key, "cashe" and five digits in any case of letters, or 0.
+int entryNumber(QByteArrayView key)
+{
+    if (key.size() != EntryPrefix.size() + 5 ||
+        key.first(EntryPrefix.size()).compare(EntryPrefix, Qt::CaseInsensitive) != 0)
+        return 0;
+    int number = 0;
+    for (const char c : key.sliced(EntryPrefix.size())) {
+        if (c < '0' || c > '9')
+            return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+} // namespace
+
 QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
                                                  const QByteArray& RemoteFile)
 {
-    const QByteArray files = Ini::FirstValue(Ini::ReadSection(database, MainSection), FilesKey);
-    const int n = Ini::ToInteger(files);
+    const int n = filesIn(database);
     if (n <= 0)
         return {};
-    QHash<QByteArray, QByteArray> paths;
-    for (const auto& [key, value] : Ini::ReadSection(database, CasheSection)) {
-        const QByteArray name = key.toLower();
-        if (!paths.contains(name)) // the first of duplicate keys is the one read
-            paths.insert(name, value);
+    // One pass over the views of the entries: what names this path, and every key, in order.
+    struct Candidate {
+        int number;
+        qsizetype position;
+    };
+    QList<Candidate> candidates;
+    QList<QByteArrayView> keys;
+    Ini::ScanSection(database, CasheSection, [&](QByteArrayView key, QByteArrayView value) {
+        keys.append(key);
+        if (value != RemoteFile)
+            return;
+        const int number = entryNumber(key);
+        if (number >= 1 && number <= n)
+            candidates.append({number, keys.size() - 1});
+    });
+    // Of duplicate keys the first is the one read.
+    QList<int> numbers;
+    for (const Candidate& candidate : std::as_const(candidates)) {
+        const QByteArrayView key = keys[candidate.position];
+        const bool shadowed = std::any_of(keys.cbegin(), keys.cbegin() + candidate.position,
+                                          [key](QByteArrayView earlier) {
+                                              return earlier.compare(key, Qt::CaseInsensitive) == 0;
+                                          });
+        if (!shadowed)
+            numbers.append(candidate.number);
     }
-    QList<QByteArray> numbers;
-    for (int i = 1; i <= n; ++i) {
-        const QByteArray number = PadNumber(i);
-        const auto found = paths.constFind(EntryPrefix + number);
-        if (found != paths.cend() && *found == RemoteFile)
-            numbers.append(number);
-    }
-    return numbers;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    QList<QByteArray> padded;
+    padded.reserve(numbers.size());
+    for (const int number : std::as_const(numbers))
+        padded.append(PadNumber(number));
+    return padded;
 }
 
 std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const

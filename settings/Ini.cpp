@@ -277,18 +277,28 @@ QByteArray Ini::RINI(const QByteArray& Section, const QByteArray& KeyName) const
 
 Ini::Entries Ini::ReadSection(const QByteArray& fileBytes, const QByteArray& Section)
 {
+    Entries entries;
+    ScanSection(fileBytes, Section, [&entries](QByteArrayView key, QByteArrayView value) {
+        entries.append({key.toByteArray(), value.toByteArray()});
+    });
+    return entries;
+}
+
+void Ini::ScanSection(const QByteArray& fileBytes, const QByteArray& Section,
+                      const std::function<void(QByteArrayView, QByteArrayView)>& visit)
+{
     const Profile profile(fileBytes);
     const auto header = profile.findSection(Section);
     if (!header)
-        return {};
-    Entries entries;
+        return;
     const std::size_t end = profile.sectionEnd(*header);
     for (std::size_t i = *header + 1; i < end; ++i) {
         const auto name = profile.keyName(profile.line(i));
-        if (name)
-            entries.append({name->toByteArray(), readValue(profile.value(profile.line(i)))});
+        if (!name)
+            continue;
+        const QByteArrayView value = profile.value(profile.line(i));
+        visit(*name, value.first(std::min(value.size(), ReadLimit)));
     }
-    return entries;
 }
 
 QByteArray Ini::FirstValue(const Entries& entries, const QByteArray& KeyName)

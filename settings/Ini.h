@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -35,6 +36,9 @@ public:
     // RINI reads it.
     using Entries = QList<std::pair<QByteArray, QByteArray>>;
     static Entries ReadSection(const QByteArray& fileBytes, const QByteArray& Section);
+    // The same entries, handed over one by one as views into the bytes, without copies.
+    static void ScanSection(const QByteArray& fileBytes, const QByteArray& Section,
+                            const std::function<void(QByteArrayView, QByteArrayView)>& visit);
     // The value of the first entry of that key, as RINI reads it.
     static QByteArray FirstValue(const Entries& entries, const QByteArray& KeyName);
     // A text read as RINIi reads it.
