@@ -18,6 +18,7 @@
 #include "widgets/SpinArrows.h"
 #include "widgets/SystemColors.h"
 #include "widgets/TamskXpButton.h"
+#include "widgets/TextPacer.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowLook.h"
 
@@ -82,6 +83,8 @@ void Main::buildControls()
 
     m_stat = WindowLook::addLabel(*this, u"stat"_s, u"Гатоф"_s, font(), 60, 3300, 3525, 255);
     m_TR = WindowLook::addLabel(*this, u"TR"_s, u"Трафек: 0 Кб"_s, font(), 3660, 3300, 1815, 255);
+    m_statPacer = new TextPacer(m_stat, this);
+    m_TRPacer = new TextPacer(m_TR, this);
 
     m_VL = WindowLook::addLabel(*this, u"VL"_s, u"10"_s, font(), 3780, 600, 480, 255);
     m_VL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -273,7 +276,7 @@ void Main::OpenAlboom_Click()
     try {
         BrowserStart::StartBrowser(m_folder.album());
     } catch (const OperationError&) {
-        m_stat->setText(u"Браузер не запустился"_s);
+        setStat(u"Браузер не запустился"_s);
     }
 }
 
@@ -305,7 +308,7 @@ void Main::connectEngine()
     m_engine.setPathCasheFiles(m_folder.cache());
     m_DC->follow(&m_engine);
     connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
-    connect(&m_engine, &Download_Control::trafficTextChanged, m_TR, &QLabel::setText);
+    connect(&m_engine, &Download_Control::trafficTextChanged, m_TRPacer, &TextPacer::setText);
     connect(&m_engine, &Download_Control::socketErrorRaised, &m_driver, &CrawlDriver::socketError);
     connect(m_Down, &TamskXpButton::Click, &m_driver, &CrawlDriver::Down_Click);
 }
@@ -319,6 +322,7 @@ void Main::setRunState(RunState state)
 {
     switch (state) {
     case RunState::Running:
+        paceStatusTexts(true);
         Form_Unload();
         m_Down->setCaption(CaptionRunning);
         m_cashe->setEnabled(false);
@@ -326,11 +330,13 @@ void Main::setRunState(RunState state)
         m_VS->setEnabled(false);
         break;
     case RunState::SwitchedOff:
+        paceStatusTexts(false);
         m_Down->setCaption(CaptionIdle);
         m_cashe->setEnabled(true);
         m_VL->setEnabled(true);
         break;
     case RunState::Idle:
+        paceStatusTexts(false);
         if (FileSystem::FileExists(m_folder.album()))
             m_OpenAlboom->setEnabled(true);
         m_Down->setCaption(CaptionIdle);
@@ -344,7 +350,16 @@ void Main::setRunState(RunState state)
 
 void Main::setStat(const QString& text)
 {
-    m_stat->setText(text);
+    m_statPacer->setText(text);
+}
+
+// During a run the status texts change faster than anyone reads them: they are painted at a
+// pace the eye can follow, and the last of them stays.
+void Main::paceStatusTexts(bool paced)
+{
+    m_statPacer->setPaced(paced);
+    m_TRPacer->setPaced(paced);
+    m_DC->setPaced(paced);
 }
 
 void Main::setPreviewPicture(const QString& path)

@@ -16,6 +16,7 @@ class QLineEdit;
 class RImage;
 class SpinArrows;
 class TamskXpButton;
+class TextPacer;
 
 // The program's one main window: page count, proxy settings, the buttons that run the download,
 // open the album and the two dialogs, and the settings kept in options.ini in the program folder.
@@ -66,6 +67,7 @@ private:
     void VS_Change(int value);
     void UseProxy_Click();
     void UpdateProxyFields();
+    void paceStatusTexts(bool paced);
     void OpenAlboom_Click();
     void cashe_Click();
     void AboutB_Click();
@@ -87,6 +89,8 @@ private:
     DownloadPanel* m_DC = nullptr;
     QLabel* m_stat = nullptr;
     QLabel* m_TR = nullptr;
+    TextPacer* m_statPacer = nullptr;
+    TextPacer* m_TRPacer = nullptr;
     TamskXpButton* m_Down = nullptr;
     QLabel* m_VL = nullptr;
     SpinArrows* m_VS = nullptr;

@@ -335,6 +335,7 @@ void Download_Control::appendArrival(qint64 available)
     if (got == 0)
         return;
     setStatus(u"Загрузка данных:  %1 Bytes"_s.arg(m_replyBuffer.size()));
+    Q_EMIT statusShownNow();
     if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
         completeTransfer(Ending::AtMarker);
 }

@@ -79,6 +79,8 @@ Q_SIGNALS:
     void socketErrorRaised();
     // The engine's own status line, its link look, and the busy icon's frame when it changes.
     void statusTextChanged(const QString& text);
+    // The receiving count just changed: it is to be on screen at once, inside the long wait.
+    void statusShownNow();
     void statusLinkChanged(bool isLink);
     void animFrameChanged(int frame);
 

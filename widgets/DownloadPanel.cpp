@@ -33,7 +33,7 @@ QFont panelFont()
 
 DownloadPanel::DownloadPanel(QWidget* parent)
     : QWidget(parent), m_I1(new QLabel(this)), m_Label1(new QLabel(u"Обмен данными:"_s, this)),
-      m_St(new LinkLabel(u"Ready"_s, this))
+      m_St(new LinkLabel(u"Ready"_s, this)), m_statusPacer(m_St, this)
 {
     setObjectName(u"Picture1"_s);
     m_I1->setObjectName(u"I1"_s);
@@ -63,24 +63,39 @@ void DownloadPanel::follow(const Download_Control* engine)
     setStatusLink(engine->statusIsLink());
     setFrame(engine->animFrame());
     connect(engine, &Download_Control::statusTextChanged, this, &DownloadPanel::setStatusText);
+    connect(engine, &Download_Control::statusShownNow, this, &DownloadPanel::showStatusNow);
     connect(engine, &Download_Control::statusLinkChanged, this, &DownloadPanel::setStatusLink);
     connect(engine, &Download_Control::animFrameChanged, this, &DownloadPanel::setFrame);
 }
 
 QString DownloadPanel::statusText() const
 {
-    return m_St->text();
+    return m_statusPacer.text();
+}
+
+void DownloadPanel::setPaced(bool paced)
+{
+    m_statusPacer.setPaced(paced);
 }
 
 void DownloadPanel::setStatusText(const QString& text)
 {
-    m_St->setText(text);
+    m_statusPacer.setText(text);
+}
+
+void DownloadPanel::showStatusNow()
+{
+    m_statusPacer.showNow();
     if (m_St->isVisible())
-        m_St->repaint(); // the receiving count changes inside one long wait
+        m_St->repaint();
 }
 
 void DownloadPanel::setStatusLink(bool isLink)
 {
+    // Every transfer resets the look: only a change costs a new palette, font and cursor.
+    if (m_lookApplied && isLink == m_statusIsLink)
+        return;
+    m_lookApplied = true;
     m_statusIsLink = isLink;
     m_St->setLinked(isLink);
     QPalette look = m_St->palette();

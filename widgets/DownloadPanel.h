@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/TextPacer.h"
+
 #include <QWidget>
 
 class Download_Control;
@@ -18,12 +20,17 @@ public:
     void follow(const Download_Control* engine);
 
     QString statusText() const;
+    // While a run is on, the status line is painted at a pace the eye can follow; the receiving
+    // count still shows at once.
+    void setPaced(bool paced);
     bool statusIsLink() const { return m_statusIsLink; }
     // The busy icon's picture shown, one of BusyFrames.
     int frame() const { return m_frame; }
 
 public Q_SLOTS:
     void setStatusText(const QString& text);
+    // Paints the status line now rather than when the event loop comes round.
+    void showStatusNow();
     void setStatusLink(bool isLink);
     void setFrame(int index);
 
@@ -33,6 +40,8 @@ private:
     QLabel* m_I1;
     QLabel* m_Label1;
     LinkLabel* m_St;
+    TextPacer m_statusPacer;
     bool m_statusIsLink = false;
+    bool m_lookApplied = false;
     int m_frame = 0;
 };

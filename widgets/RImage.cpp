@@ -18,12 +18,45 @@ RImage::RImage(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     AccessibleControls::install();
+    m_loadTimer.setSingleShot(true);
+    m_loadTimer.setInterval(40);
+    connect(&m_loadTimer, &QTimer::timeout, this, &RImage::load);
 }
 
 void RImage::setPicture(const QString& path)
 {
     m_path = path;
-    QImageReader reader(path);
+    m_pending = true;
+    if (!m_loadTimer.isActive())
+        m_loadTimer.start();
+}
+
+QRectF RImage::imageRect() const
+{
+    loadPending();
+    return m_imageRect;
+}
+
+const QImage& RImage::shownPicture() const
+{
+    loadPending();
+    return m_shown;
+}
+
+// What is shown must be what was given, whoever asks.
+void RImage::loadPending() const
+{
+    if (m_pending)
+        const_cast<RImage*>(this)->load();
+}
+
+// A file that cannot be loaded leaves the picture shown before.
+void RImage::load()
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
+    QImageReader reader(m_path);
     reader.setAutoTransform(false);
     QImage loaded = reader.read();
     if (!loaded.isNull())
@@ -52,11 +85,13 @@ void RImage::FitPicture()
     }
     m_imageRect = QRectF(left, top, width, height);
     m_shown = m_picture;
+    m_scaled = {};
     update();
 }
 
 void RImage::setSizeTwips(float width, float height)
 {
+    loadPending();
     m_width = width;
     m_height = height;
     applyAspect();
@@ -67,6 +102,7 @@ void RImage::applyAspect()
 {
     m_height = float(m_width / Aspect);
     m_imageRect.setSize(QSizeF(m_width, m_height));
+    m_scaled = {};
     const QSize pixels(Twips::toPixels(m_width), Twips::toPixels(m_height));
     if (size() != pixels) {
         m_resizing = true;
@@ -80,6 +116,7 @@ void RImage::resizeEvent(QResizeEvent* event)
 {
     if (m_resizing)
         return;
+    loadPending();
     const QSize pixels = event->size();
     if (pixels == QSize(Twips::toPixels(m_width), Twips::toPixels(m_height)))
         return;
@@ -90,6 +127,7 @@ void RImage::resizeEvent(QResizeEvent* event)
 
 void RImage::paintEvent(QPaintEvent*)
 {
+    loadPending();
     QPainter painter(this);
     painter.fillRect(rect(), Ground);
     painter.setPen(SystemColors::toColor(SystemColors::WindowText, palette()));
@@ -98,6 +136,28 @@ void RImage::paintEvent(QPaintEvent*)
         return;
     const QRect target(Twips::toPixels(m_imageRect.left()), Twips::toPixels(m_imageRect.top()),
                        Twips::toPixels(m_imageRect.width()), Twips::toPixels(m_imageRect.height()));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_shown);
+    if (target.isEmpty())
+        return;
+    painter.drawImage(target.topLeft(), scaledFor(target.size()));
+}
+
+// The shown picture at the size it is painted, for the screen's pixel ratio, made once for every
+// picture and size rather than on every repaint.
+const QImage& RImage::scaledFor(const QSize& size)
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    if (m_scaled.size() != pixels || m_scaled.devicePixelRatio() != ratio) {
+        // Filtered as a stretched paint filters it: cheaper than an area-averaged scaling and
+        // alike to the eye at these sizes.
+        m_scaled = QImage(pixels, m_shown.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                            : QImage::Format_RGB32);
+        m_scaled.fill(Qt::transparent);
+        QPainter painter(&m_scaled);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(QPoint(0, 0), pixels), m_shown);
+        painter.end();
+        m_scaled.setDevicePixelRatio(ratio);
+    }
+    return m_scaled;
 }

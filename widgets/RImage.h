@@ -3,10 +3,15 @@
 #include <QImage>
 #include <QRectF>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 // A picture frame that keeps itself at 1.33 : 1 and shows a picture file as large as fits without
 // distortion, centred on a light grey ground inside a thin frame. Geometry is kept in twips.
+//
+// Pictures given faster than the eye follows (a run on a fast line gives hundreds a second) are
+// loaded at most every 40 ms, the latest winning; whatever asks what is shown, and every paint,
+// gets the latest picture given.
 class RImage : public QWidget {
     Q_OBJECT
 
@@ -24,22 +29,28 @@ public:
     float heightTwips() const { return m_height; }
 
     // Where the picture is shown, in twips, and what it is.
-    QRectF imageRect() const { return m_imageRect; }
-    const QImage& shownPicture() const { return m_shown; }
+    QRectF imageRect() const;
+    const QImage& shownPicture() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void loadPending() const;
+    void load();
     void FitPicture();
+    const QImage& scaledFor(const QSize& size);
     void applyAspect();
 
     QString m_path;
     QImage m_picture; // the loaded picture at its natural size
     QImage m_shown;   // the picture given to the frame at the last fit
+    QImage m_scaled;  // m_shown as painted
     float m_width = 0;
     float m_height = 0;
     QRectF m_imageRect;
     bool m_resizing = false;
+    bool m_pending = false; // m_path is still to be loaded
+    QTimer m_loadTimer;
 };

@@ -1,7 +1,9 @@
 #include "support/TestSupport.h"
 #include "widgets/RImage.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void fitting();
     void ratioExactlyAtThresholdFitsHeight();
     void missingFileKeepsPreviousPicture();
+    void picturesInQuickSuccessionShowTheLatest();
     void notAPictureKeepsPreviousPicture();
     void failureWithoutPictureShowsNothing();
     void heightFollowsWidth();
@@ -115,6 +118,23 @@ void TestRImage::missingFileKeepsPreviousPicture()
     QCOMPARE(image.imageRect(), before);
     QCOMPARE(image.shownPicture().size(), QSize(100, 300));
     QCOMPARE(QColor(image.shownPicture().pixel(0, 0)), QColor(Qt::red));
+}
+
+// A run on a fast line gives pictures faster than the eye follows: the frame loads the latest
+// when it comes round, and never a picture that was replaced before.
+void TestRImage::picturesInQuickSuccessionShowTheLatest()
+{
+    RImage image;
+    image.setSizeTwips(1330, 1000);
+    image.resize(Twips::toPixels(1330), Twips::toPixels(1000));
+    image.show();
+    const QString first = writePicture(m_dir, u"first.png"_s, QSize(400, 300), Qt::red);
+    const QString second = writePicture(m_dir, u"second.png"_s, QSize(100, 300), Qt::blue);
+    image.setPicture(first);
+    image.setPicture(second);
+    QVERIFY(QFile::remove(first)); // had it been loaded, the frame would not care
+    QTRY_COMPARE_WITH_TIMEOUT(QColor(image.grab().toImage().pixel(44, 33)), QColor(Qt::blue), 1000);
+    QCOMPARE(image.shownPicture().size(), QSize(100, 300));
 }
 
 void TestRImage::notAPictureKeepsPreviousPicture()
