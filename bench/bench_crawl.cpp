@@ -2,8 +2,9 @@
 // process (HTTP/1.0, one connection per request, through the same proxy form, every reply written
 // to a file), side by side in the same run:
 //
-//   drip  the site as it is: page tails beyond the stop markers trickle out (the marker's win)
-//   full  the site at full loopback speed: whole pages at once (what the program itself costs)
+//   drip  the demo site as it is: page tails beyond the stop markers trickle out (the marker's win)
+//   full  the same replies from a static server at full loopback speed: whole replies in one
+//         write, nothing made per request (what the client itself costs, as against nginx)
 //
 // In each mode: curl and zolvane-fetch with the program folder on tmpfs and on disk, a cold cache
 // and a warm one (limit 1000, the same folder again), and the same run through the Main window
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpSocket>
@@ -25,8 +27,16 @@
 #include <QTextStream>
 #include <QThread>
 #include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <functional>
 #include <map>
+#include <memory>
+#include <netinet/in.h>
 #include <optional>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -80,7 +90,7 @@ qint64 median(QList<qint64> values)
     return values.isEmpty() ? 0 : values[values.size() / 2];
 }
 
-// The paths the site served, in order, from its request log.
+// The paths the site served, in order, from its request log, which escapes what is not printable.
 QList<QByteArray> servedPaths(const QByteArray& log)
 {
     QList<QByteArray> paths;
@@ -91,7 +101,7 @@ QList<QByteArray> servedPaths(const QByteArray& log)
         if (target.startsWith("http://"))
             target = target.mid(target.indexOf('/', 7));
         if (!target.startsWith("/__"))
-            paths << target;
+            paths << QByteArray::fromPercentEncoding(target);
     }
     return paths;
 }
@@ -137,8 +147,7 @@ public:
             QFile log(m_log.filePath(u"requests.log"_s));
             if (log.open(QIODevice::ReadOnly) && log.seek(m_logStart))
                 paths = servedPaths(log.readAll());
-        } while (paths.size() < count && waited.elapsed() < 5000 &&
-                 (QThread::msleep(20), true));
+        } while (paths.size() < count && waited.elapsed() < 5000 && (QThread::msleep(20), true));
         return paths;
     }
 
@@ -148,6 +157,97 @@ private:
     quint16 m_port = 0;
     qint64 m_logStart = 0;
 };
+
+// Serves fixed replies, each whole in one write, to direct and proxy-form requests alike: the
+// replies the demo site gave, without its per-request work. One connection at a time, as both
+// clients ask.
+class StaticServer {
+public:
+    explicit StaticServer(QHash<QByteArray, QByteArray> replies) : m_replies(std::move(replies))
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int yes = 1;
+        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 64);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~StaticServer()
+    {
+        m_stop = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    quint16 port() const { return m_port; }
+    int requests() const { return m_requests; }
+    void resetCount() { m_requests = 0; }
+
+private:
+    void serve()
+    {
+        while (!m_stop) {
+            const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0)
+                continue;
+            answer(client);
+            ::close(client);
+        }
+    }
+
+    void answer(int client)
+    {
+        QByteArray request;
+        char buffer[4096];
+        while (!request.contains("\r\n\r\n")) {
+            const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                return;
+            request.append(buffer, got);
+        }
+        QByteArray target = request.split(' ').value(1);
+        if (target.startsWith("http://"))
+            target = target.mid(target.indexOf('/', 7));
+        // curl's requests carry escapes where the program sends the site's raw bytes.
+        target = QByteArray::fromPercentEncoding(target);
+        ++m_requests;
+        const QByteArray reply = m_replies.value(target, "HTTP/1.0 404 Not Found\r\n\r\n");
+        for (qsizetype sent = 0; sent < reply.size();) {
+            const ssize_t put =
+                ::send(client, reply.constData() + sent, size_t(reply.size() - sent), MSG_NOSIGNAL);
+            if (put <= 0)
+                return; // the client has what it wanted and hung up
+            sent += put;
+        }
+    }
+
+    QHash<QByteArray, QByteArray> m_replies;
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::atomic_bool m_stop = false;
+    std::atomic_int m_requests = 0;
+    std::thread m_thread;
+};
+
+// The whole reply the demo site sends for a path.
+QByteArray wholeReply(quint16 port, const QByteArray& path)
+{
+    QTcpSocket socket;
+    socket.connectToHost(u"127.0.0.1"_s, port);
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET http://zolvane.com" + path + " HTTP/1.0\r\n\r\n");
+    QByteArray reply;
+    while (socket.waitForReadyRead(5000))
+        reply += socket.readAll();
+    return reply + socket.readAll();
+}
 
 struct Timed {
     qint64 ms = -1;
@@ -185,7 +285,8 @@ QStringList curlArguments(const QString& folder, quint16 port, const QList<QByte
     int n = 0;
     for (const QByteArray& path : paths)
         arguments << u"-o"_s << u"%1/reply%2"_s.arg(folder).arg(++n)
-                  << u"http://zolvane.com"_s + QString::fromLatin1(path);
+                  << u"http://zolvane.com"_s +
+                         QString::fromLatin1(path.toPercentEncoding("/:?=&.-_~+,;!*()"));
     return arguments;
 }
 
@@ -207,47 +308,50 @@ struct Medians {
     }
 };
 
-bool runRound(Site& site, int pages, Medians& medians)
+// What a round needs of the server: where it listens, and how many listing pages and pictures it
+// was asked for since the count was last reset.
+struct Server {
+    quint16 port = 0;
+    std::function<void()> resetCount;
+    std::function<qint64()> pageAndPictureRequests;
+};
+
+// Times everything once, with the URLs curl fetches: those zolvane-fetch asked for.
+bool runRound(const Server& server, int pages, const QList<QByteArray>& paths, Medians& medians)
 {
-    const int urls = 1 + 2 * pages;
-    // zolvane-fetch, cold, tmpfs; its requests are the URLs curl fetches.
+    const auto fetch = [&](const QString& folder) {
+        return timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(folder, server.port, pages));
+    };
+    const auto curl = [&](const QString& folder) {
+        return timeProcess(u"curl"_s, curlArguments(folder, server.port, paths));
+    };
+    // Nothing the last step left dirty in the page cache is flushed on the next one's time.
+    const auto settle = [] { ::sync(); };
+
     QTemporaryDir memory(memoryFolderTemplate());
     copyDecorations(memory.path());
-    site.reset();
-    const auto cold =
-        timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(memory.path(), site.port(), pages));
-    if (!cold)
-        return false;
-    const QList<QByteArray> paths = site.pathsServed(urls);
-
-    // Warm: the same folder again; only the front page may go to the site.
-    site.reset();
-    const auto warm =
-        timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(memory.path(), site.port(), pages));
-    if (!warm)
-        return false;
-    const QByteArray warmStats = site.stats();
-    medians.warmRequests = std::max(statValue(warmStats, "listing"), qint64(0)) +
-                           std::max(statValue(warmStats, "pictures"), qint64(0));
-
+    const auto cold = fetch(memory.path());
+    // Warm: the same folder again; only the front page may go to the server.
+    server.resetCount();
+    const auto warm = fetch(memory.path());
+    medians.warmRequests = server.pageAndPictureRequests();
     QTemporaryDir curlMemory(memoryFolderTemplate());
-    const auto curlTmpfs =
-        timeProcess(u"curl"_s, curlArguments(curlMemory.path(), site.port(), paths));
+    const auto curlTmpfs = curl(curlMemory.path());
 
     QTemporaryDir disk(diskFolderTemplate());
     copyDecorations(disk.path());
-    const auto coldDisk =
-        timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(disk.path(), site.port(), pages));
+    settle();
+    const auto coldDisk = fetch(disk.path());
     QTemporaryDir curlDisk(diskFolderTemplate());
-    const auto curlOnDisk =
-        timeProcess(u"curl"_s, curlArguments(curlDisk.path(), site.port(), paths));
+    settle();
+    const auto curlOnDisk = curl(curlDisk.path());
 
     QTemporaryDir window(memoryFolderTemplate());
     copyDecorations(window.path());
     const auto windowed = timeProcess(
         QCoreApplication::applicationFilePath(),
-        {u"--window-run"_s, window.path(), QString::number(site.port()), QString::number(pages)});
-    if (!curlTmpfs || !coldDisk || !curlOnDisk || !windowed)
+        {u"--window-run"_s, window.path(), QString::number(server.port), QString::number(pages)});
+    if (!cold || !warm || !curlTmpfs || !coldDisk || !curlOnDisk || !windowed)
         return false;
 
     medians.times[u"curl tmpfs"_s] << *curlTmpfs;
@@ -256,14 +360,13 @@ bool runRound(Site& site, int pages, Medians& medians)
     medians.times[u"curl disk"_s] << *curlOnDisk;
     medians.times[u"fetch disk cold"_s] << *coldDisk;
     medians.times[u"window tmpfs cold"_s] << *windowed;
-    out << u"  round: curl %1 ms, cold %2 ms, warm %3 ms | disk: curl %4 ms, cold %5 ms | window %6 ms (%7 URLs)"_s
+    out << u"  round: curl %1 ms, cold %2 ms, warm %3 ms | disk: curl %4 ms, cold %5 ms | window %6 ms"_s
                .arg(*curlTmpfs)
                .arg(*cold)
                .arg(*warm)
                .arg(*curlOnDisk)
                .arg(*coldDisk)
                .arg(*windowed)
-               .arg(paths.size())
         << Qt::endl;
     return true;
 }
@@ -309,6 +412,67 @@ void report(const Medians& m, bool full)
     check(u"window <= 1.2 x headless"_s, window <= cold * 1.2);
 }
 
+// One untimed run through the demo site: the URLs of a run, in order.
+std::optional<QList<QByteArray>> discoverPaths(Site& site, int pages)
+{
+    QTemporaryDir folder(memoryFolderTemplate());
+    copyDecorations(folder.path());
+    site.reset();
+    if (!timeProcess(binary(u"zolvane-fetch"_s), fetchArguments(folder.path(), site.port(), pages)))
+        return std::nullopt;
+    const QList<QByteArray> paths = site.pathsServed(1 + 2 * pages);
+    if (paths.size() != 1 + 2 * pages)
+        return std::nullopt;
+    return paths;
+}
+
+// The replies of a run of `pages` from the demo site, on a static server.
+std::unique_ptr<StaticServer> staticCopy(Site& site, const QList<QByteArray>& paths)
+{
+    QHash<QByteArray, QByteArray> replies;
+    for (const QByteArray& path : paths)
+        replies.insert(path, wholeReply(site.port(), path));
+    return std::make_unique<StaticServer>(std::move(replies));
+}
+
+bool runMode(bool drip, int pages, int rounds)
+{
+    Site site(drip);
+    if (site.port() == 0) {
+        out << "the demo site did not start" << Qt::endl;
+        return false;
+    }
+    const auto paths = discoverPaths(site, pages);
+    if (!paths)
+        return false;
+    Server server;
+    std::unique_ptr<StaticServer> staticServer;
+    if (drip) {
+        server = {site.port(), [&site] { site.reset(); },
+                  [&site] {
+                      const QByteArray stats = site.stats();
+                      return std::max(statValue(stats, "listing"), qint64(0)) +
+                             std::max(statValue(stats, "pictures"), qint64(0));
+                  }};
+    } else {
+        staticServer = staticCopy(site, *paths);
+        StaticServer* stat = staticServer.get();
+        // The front page is asked for on every run; everything else is a listing page or picture.
+        server = {stat->port(), [stat] { stat->resetCount(); },
+                  [stat] { return qint64(stat->requests() - 1); }};
+    }
+    out << (drip ? u"drip mode (the demo site)"_s : u"full speed (a static server)"_s)
+        << u": %1 pages, %2 rounds, %3 URLs"_s.arg(pages).arg(rounds).arg(paths->size())
+        << Qt::endl;
+    Medians medians;
+    for (int round = 0; round < rounds; ++round) {
+        if (!runRound(server, pages, *paths, medians))
+            return false;
+    }
+    report(medians, !drip);
+    return true;
+}
+
 // The run as a user starts it in the window: settings pointing at the site, one click on «Качать».
 int windowRun(const QStringList& args)
 {
@@ -337,6 +501,16 @@ int main(int argc, char* argv[])
     }
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    // For profiling a client by hand: the static copy of a run, serving until killed.
+    if (args.value(1) == u"--serve"_s) {
+        Site site(false);
+        const auto paths = discoverPaths(site, args.value(2, u"200"_s).toInt());
+        if (!paths)
+            return 1;
+        const auto server = staticCopy(site, *paths);
+        out << server->port() << Qt::endl;
+        return app.exec();
+    }
     const int pages = args.size() > 1 ? args[1].toInt() : 200;
     const int rounds = args.size() > 2 ? args[2].toInt() : 5;
     const QString modes = args.size() > 3 ? args[3] : u"both"_s;
@@ -348,19 +522,8 @@ int main(int argc, char* argv[])
     for (const bool drip : {true, false}) {
         if ((drip && modes == u"full"_s) || (!drip && modes == u"drip"_s))
             continue;
-        Site site(drip);
-        if (site.port() == 0) {
-            out << "the demo site did not start" << Qt::endl;
+        if (!runMode(drip, pages, rounds))
             return 1;
-        }
-        out << (drip ? u"drip mode"_s : u"full speed"_s)
-            << u": %1 pages, %2 rounds"_s.arg(pages).arg(rounds) << Qt::endl;
-        Medians medians;
-        for (int round = 0; round < rounds; ++round) {
-            if (!runRound(site, pages, medians))
-                return 1;
-        }
-        report(medians, !drip);
     }
     return 0;
 }

@@ -176,6 +176,9 @@ int entryNumber(QByteArrayView key)
 QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
                                                  const QByteArray& RemoteFile)
 {
+    // A value read is a piece of the file: a path the bytes do not hold is named by no entry.
+    if (!database.contains(RemoteFile))
+        return {};
     const int n = filesIn(database);
     if (n <= 0)
         return {};

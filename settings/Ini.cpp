@@ -118,36 +118,40 @@ public:
         return std::nullopt;
     }
 
-    // One past the last line of the section whose header is at `header`.
-    std::size_t sectionEnd(std::size_t header) const
+    // The lines of the section whose header is at `header`, in one pass: where it ends, the
+    // first entry of `key` (when asked for) and its last entry.
+    struct Section {
+        std::size_t end = 0;            // one past its last line
+        std::optional<std::size_t> key; // the first line of the key asked for
+        std::size_t lastEntry = 0;      // the header when it holds no entry
+    };
+    Section section(std::size_t header, QByteArrayView key = {}) const
     {
+        Section found;
+        found.lastEntry = header;
         std::size_t i = header + 1;
-        while (i < m_lines.size() && !sectionName(m_lines[i]))
-            ++i;
-        return i;
+        for (; i < m_lines.size(); ++i) {
+            const QByteArrayView text = trimmed(content(m_lines[i]));
+            if (text.isEmpty() || text.front() == ';')
+                continue;
+            if (text.front() == '[')
+                break;
+            found.lastEntry = i;
+            if (!found.key && !key.isEmpty()) {
+                const qsizetype equals = text.indexOf('=');
+                if (sameName(trimmed(equals < 0 ? text : text.first(equals)), key))
+                    found.key = i;
+            }
+        }
+        found.end = i;
+        return found;
     }
+
+    std::size_t sectionEnd(std::size_t header) const { return section(header).end; }
 
     std::optional<std::size_t> findKey(std::size_t header, QByteArrayView key) const
     {
-        const std::size_t end = sectionEnd(header);
-        for (std::size_t i = header + 1; i < end; ++i) {
-            const auto name = keyName(m_lines[i]);
-            if (name && sameName(*name, key))
-                return i;
-        }
-        return std::nullopt;
-    }
-
-    // Where a new key goes: after the last entry of the section, or right after its header.
-    std::size_t lastEntry(std::size_t header) const
-    {
-        std::size_t last = header;
-        const std::size_t end = sectionEnd(header);
-        for (std::size_t i = header + 1; i < end; ++i) {
-            if (keyName(m_lines[i]))
-                last = i;
-        }
-        return last;
+        return section(header, key).key;
     }
 
     const Line& line(std::size_t i) const { return m_lines[i]; }
@@ -198,13 +202,14 @@ QByteArray withEntry(const Profile& profile, QByteArrayView section, QByteArrayV
         out += entryLine(key, value);
         return out;
     }
-    if (const auto existing = profile.findKey(*header, key)) {
-        const Line& line = profile.line(*existing);
+    const Profile::Section lines = profile.section(*header, key);
+    if (lines.key) {
+        const Line& line = profile.line(*lines.key);
         const QByteArrayView spelling = *profile.keyName(line);
         out.replace(line.begin, line.end - line.begin, entryLine(spelling, value));
         return out;
     }
-    const Line& after = profile.line(profile.lastEntry(*header));
+    const Line& after = profile.line(lines.lastEntry);
     QByteArray insert = entryLine(key, value);
     if (after.end == after.contentEnd) // the last line of the file, without a line break
         insert.prepend(LineEnd);

@@ -19,7 +19,7 @@ void FetchHost::setStat(const QString& text)
 
 void FetchHost::setPreviewPicture(const QString& path)
 {
-    if (!m_driver)
+    if (!m_driver || m_options.quiet)
         return;
     const QFileInfo file(path);
     QString line = u"[%1/%2] %3"_s.arg(m_driver->PageIndex())
