@@ -318,7 +318,19 @@ void Download_Control::WS_DataArrival()
     appendArrival(available);
 }
 
+// While a stop marker is awaited, a large arrival is taken in pieces, each one an arrival of its
+// own, so the transfer ends in the piece that brings the marker: on a fast line a whole page may
+// be waiting, and what lies beyond the marker is never wanted.
 void Download_Control::appendArrival(qint64 available)
+{
+    while (available > 0 && m_transferring) {
+        const qint64 piece = m_stopString.isEmpty() ? available : std::min(available, MarkerPiece);
+        appendPiece(piece);
+        available -= piece;
+    }
+}
+
+void Download_Control::appendPiece(qint64 available)
 {
     if (m_replyBuffer.size() + available > m_replyLimit) {
         raiseSocketError(ErrorNoBufferSpace);

@@ -23,6 +23,8 @@ public:
     // The largest reply kept in memory; a longer one ends as a socket error.
     static constexpr qint64 DefaultReplyLimit = qint64(256) * 1024 * 1024;
     static constexpr int HostLengthForShortText = 15;
+    // The most taken at once while a stop marker is awaited.
+    static constexpr qint64 MarkerPiece = 16 * 1024;
 
     explicit Download_Control(QObject* parent = nullptr);
     ~Download_Control() override;
@@ -93,6 +95,7 @@ private:
 
     void connectSocket();
     void appendArrival(qint64 available);
+    void appendPiece(qint64 available);
     enum class Ending { ServerClosed, AtMarker };
     void completeTransfer(Ending ending);
     void raiseSocketError(int number);

@@ -30,9 +30,10 @@ std::optional<QByteArray> readFile(const QString& path)
 
 // The cache can always be fetched again: a crash only costs entries (a missing or empty entry is
 // a miss), so nothing here waits for the disk.
-void writeWholeFile(const QString& path, const QByteArray& bytes)
+void writeWholeFile(const QString& path, const QByteArray& bytes,
+                    FileIo::Rewrites rewrites = FileIo::Rewrites::Seldom)
 {
-    if (const FileIo::Error error = FileIo::save(path, bytes, FileIo::Sync::Never))
+    if (const FileIo::Error error = FileIo::save(path, bytes, FileIo::Sync::Never, rewrites))
         throw OperationError(error.message());
 }
 
@@ -151,7 +152,7 @@ void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
         named ? Ini::WithEntry(*named, MainSection, FilesKey, QByteArray::number(qint16(n + 1)))
               : std::nullopt;
     if (counted)
-        writeWholeFile(databasePath(), *counted);
+        writeWholeFile(databasePath(), *counted, FileIo::Rewrites::Often);
 }
 
 namespace {

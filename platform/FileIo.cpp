@@ -13,6 +13,8 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <optional>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -226,7 +228,45 @@ Contents readFile(const QString& path, qint64 maxSize, Links links)
     return {std::move(bytes), {}};
 }
 
-Error saveFile(const QString& path, QByteArrayView bytes, Sync sync)
+#ifdef Q_OS_LINUX
+
+// A file rewritten again and again swaps places with a kept twin beside it: the new bytes go into
+// the twin, which then takes the file's name while the file becomes the twin. Nothing is made or
+// freed per save, which a file system's inode allocator, slow with much churn, thanks us for.
+// Nothing when the system cannot swap, or the twin is not a plain file of ours.
+std::optional<Reason> saveThroughTwin(const QByteArray& target, const struct stat* old,
+                                      QByteArrayView bytes, Sync sync)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray twin = target.first(slash + 1) + '.' + target.sliced(slash + 1) + ".zolvane";
+    Descriptor file(::open(twin.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    struct stat info = {};
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_nlink != 1)
+        return std::nullopt;
+    Reason failed = writeAll(bytes, [&file](QByteArrayView chunk) -> qint64 {
+        return ::write(file.get(), chunk.data(), size_t(chunk.size()));
+    });
+    if (failed == Reason::None && ::ftruncate(file.get(), off_t(bytes.size())) != 0)
+        failed = reasonOf(errno);
+    if (failed == Reason::None && sync == Sync::Now)
+        failed = syncData(file.get());
+    const mode_t keep = old && S_ISREG(old->st_mode) ? (old->st_mode & 07777) : defaultFileMode();
+    if (failed == Reason::None && (info.st_mode & 07777) != keep && ::fchmod(file.get(), keep) != 0)
+        failed = reasonOf(errno);
+    if (const Reason closing = file.close(); failed == Reason::None)
+        failed = closing;
+    if (failed != Reason::None)
+        return failed; // the twin holds nothing anyone reads; the file is as it was
+    if (::renameat2(AT_FDCWD, twin.constData(), AT_FDCWD, target.constData(),
+                    old ? RENAME_EXCHANGE : 0) == 0)
+        return Reason::None;
+    return errno == EINVAL || errno == ENOSYS ? std::nullopt : std::optional(reasonOf(errno));
+}
+
+#endif
+
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
 {
     const QByteArray target = nativePath(path);
     struct stat old = {};
@@ -235,6 +275,14 @@ Error saveFile(const QString& path, QByteArrayView bytes, Sync sync)
         if (const Reason refused = refusal(old); refused != Reason::None)
             return Error(refused, path);
     }
+#ifdef Q_OS_LINUX
+    if (rewrites == Rewrites::Often) {
+        if (const auto done = saveThroughTwin(target, exists ? &old : nullptr, bytes, sync))
+            return *done == Reason::None ? Error() : Error(*done, path);
+    }
+#else
+    Q_UNUSED(rewrites);
+#endif
     QByteArray temporary;
     Reason failed = writeTemporary(path, exists ? &old : nullptr, bytes, sync, temporary);
     // rename() replaces an existing file, and a symbolic link itself rather than what it points
@@ -353,7 +401,7 @@ Contents readFile(const QString& path, qint64 maxSize, Links links)
     return {std::move(bytes), {}};
 }
 
-Error saveFile(const QString& path, QByteArrayView bytes, Sync sync)
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites)
 {
     const QFileInfo target(path);
     if (const Reason refused = refusal(target); refused != Reason::None)
@@ -436,11 +484,11 @@ Contents read(const QString& path, qint64 maxSize, Links links)
     return readFile(path, maxSize, links);
 }
 
-Error save(const QString& path, QByteArrayView bytes, Sync sync)
+Error save(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
 {
     if (path.isEmpty())
         return Error(Reason::NotFound, path);
-    return saveFile(path, bytes, sync);
+    return saveFile(path, bytes, sync, rewrites);
 }
 
 bool isReadOnly(const QString& path)

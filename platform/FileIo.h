@@ -66,9 +66,14 @@ inline constexpr qint64 NoLimit = -1;
 // bytes (when given), and with Links::Refuse for a symbolic link.
 Contents read(const QString& path, qint64 maxSize = NoLimit, Links links = Links::Follow);
 
+// How often a file is saved over. One saved over again and again (the cache database, at every
+// store) keeps a hidden twin beside it that the new bytes go to before the two swap places.
+enum class Rewrites { Seldom, Often };
+
 // Replaces the file's contents with `bytes` as one step. A new file gets the usual permissions;
 // an existing one keeps its own.
-Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now);
+Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now,
+           Rewrites rewrites = Rewrites::Seldom);
 
 // Makes files saved with Sync::Never durable against a power cut, in as few calls as the system
 // allows (on Linux one for the whole file system they are on). A file gone since is passed over.

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -40,38 +39,34 @@ bool sameName(QByteArrayView a, QByteArrayView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-std::vector<Line> splitLines(const QByteArray& bytes)
+// The line starting at `pos`: it ends at CR LF, CR or LF (a CR LF counts as one break).
+Line lineAt(QByteArrayView bytes, qsizetype pos)
 {
-    std::vector<Line> lines;
-    qsizetype pos = 0;
     const qsizetype size = bytes.size();
-    while (pos < size) {
-        Line line{pos, pos, pos};
-        while (line.contentEnd < size && bytes[line.contentEnd] != '\r' &&
-               bytes[line.contentEnd] != '\n')
-            ++line.contentEnd;
-        line.end = line.contentEnd;
-        if (line.end < size && bytes[line.end] == '\r')
-            ++line.end;
-        if (line.end < size && bytes[line.end] == '\n' &&
-            (line.end == line.contentEnd || bytes[line.end - 1] == '\r'))
-            ++line.end;
-        lines.push_back(line);
-        pos = line.end;
-    }
-    return lines;
+    Line line{pos, pos, pos};
+    while (line.contentEnd < size && bytes[line.contentEnd] != '\r' &&
+           bytes[line.contentEnd] != '\n')
+        ++line.contentEnd;
+    line.end = line.contentEnd;
+    if (line.end < size && bytes[line.end] == '\r')
+        ++line.end;
+    if (line.end < size && bytes[line.end] == '\n' &&
+        (line.end == line.contentEnd || bytes[line.end - 1] == '\r'))
+        ++line.end;
+    return line;
 }
 
-// The file as lines, with where the first section of the wanted name starts and ends.
+// The file's lines, read one after another as they are asked for: a section near the top is
+// found without reading the rest.
 class Profile {
 public:
-    explicit Profile(QByteArray bytes) : m_bytes(std::move(bytes)), m_lines(splitLines(m_bytes)) {}
+    explicit Profile(QByteArrayView bytes) : m_bytes(bytes) {}
 
-    const QByteArray& bytes() const { return m_bytes; }
+    QByteArrayView bytes() const { return m_bytes; }
 
     QByteArrayView content(const Line& line) const
     {
-        return QByteArrayView(m_bytes).sliced(line.begin, line.contentEnd - line.begin);
+        return m_bytes.sliced(line.begin, line.contentEnd - line.begin);
     }
 
     // The name of a section line, or nothing when the line is not one.
@@ -107,54 +102,51 @@ public:
         return v;
     }
 
-    // Index of the line holding the header of the first section of that name.
-    std::optional<std::size_t> findSection(QByteArrayView section) const
+    // The header line of the first section of that name.
+    std::optional<Line> findSection(QByteArrayView section) const
     {
-        for (std::size_t i = 0; i < m_lines.size(); ++i) {
-            const auto name = sectionName(m_lines[i]);
+        for (qsizetype pos = 0; pos < m_bytes.size();) {
+            const Line line = lineAt(m_bytes, pos);
+            const auto name = sectionName(line);
             if (name && sameName(*name, section))
-                return i;
+                return line;
+            pos = line.end;
         }
         return std::nullopt;
     }
 
-    // The lines of the section whose header is at `header`, in one pass: where it ends, the
-    // first entry of `key` (when asked for) and its last entry.
+    // The lines of the section under `header`, in one pass: the first entry of `key` (when asked
+    // for) and its last entry.
     struct Section {
-        std::size_t end = 0;            // one past its last line
-        std::optional<std::size_t> key; // the first line of the key asked for
-        std::size_t lastEntry = 0;      // the header when it holds no entry
+        std::optional<Line> key; // the first line of the key asked for
+        Line lastEntry;          // the header when it holds no entry
     };
-    Section section(std::size_t header, QByteArrayView key = {}) const
+    Section section(const Line& header, QByteArrayView key = {}) const
     {
-        Section found;
-        found.lastEntry = header;
-        std::size_t i = header + 1;
-        for (; i < m_lines.size(); ++i) {
-            const QByteArrayView text = trimmed(content(m_lines[i]));
-            if (text.isEmpty() || text.front() == ';')
-                continue;
-            if (text.front() == '[')
-                break;
-            found.lastEntry = i;
-            if (!found.key && !key.isEmpty()) {
-                const qsizetype equals = text.indexOf('=');
-                if (sameName(trimmed(equals < 0 ? text : text.first(equals)), key))
-                    found.key = i;
-            }
-        }
-        found.end = i;
+        Section found{std::nullopt, header};
+        forEachEntry(header, [&](const Line& line, QByteArrayView name) {
+            found.lastEntry = line;
+            if (!found.key && !key.isEmpty() && sameName(name, key))
+                found.key = line;
+        });
         return found;
     }
 
-    std::size_t sectionEnd(std::size_t header) const { return section(header).end; }
-
-    std::optional<std::size_t> findKey(std::size_t header, QByteArrayView key) const
+    // Every entry line of the section under `header`, with its key, in file order.
+    template <typename Visit> void forEachEntry(const Line& header, Visit&& visit) const
     {
-        return section(header, key).key;
+        for (qsizetype pos = header.end; pos < m_bytes.size();) {
+            const Line line = lineAt(m_bytes, pos);
+            pos = line.end;
+            const QByteArrayView text = trimmed(content(line));
+            if (text.isEmpty() || text.front() == ';')
+                continue;
+            if (text.front() == '[')
+                return;
+            const qsizetype equals = text.indexOf('=');
+            visit(line, trimmed(equals < 0 ? text : text.first(equals)));
+        }
     }
-
-    const Line& line(std::size_t i) const { return m_lines[i]; }
 
     bool endsWithLineBreak() const
     {
@@ -162,8 +154,7 @@ public:
     }
 
 private:
-    QByteArray m_bytes;
-    std::vector<Line> m_lines;
+    QByteArrayView m_bytes;
 };
 
 std::optional<QByteArray> readFile(const QString& path)
@@ -193,7 +184,7 @@ QByteArray entryLine(QByteArrayView key, QByteArrayView value)
 QByteArray withEntry(const Profile& profile, QByteArrayView section, QByteArrayView key,
                      QByteArrayView value)
 {
-    QByteArray out = profile.bytes();
+    QByteArray out = profile.bytes().toByteArray();
     const auto header = profile.findSection(section);
     if (!header) {
         if (!profile.endsWithLineBreak())
@@ -204,12 +195,12 @@ QByteArray withEntry(const Profile& profile, QByteArrayView section, QByteArrayV
     }
     const Profile::Section lines = profile.section(*header, key);
     if (lines.key) {
-        const Line& line = profile.line(*lines.key);
+        const Line& line = *lines.key;
         const QByteArrayView spelling = *profile.keyName(line);
         out.replace(line.begin, line.end - line.begin, entryLine(spelling, value));
         return out;
     }
-    const Line& after = profile.line(lines.lastEntry);
+    const Line& after = lines.lastEntry;
     QByteArray insert = entryLine(key, value);
     if (after.end == after.contentEnd) // the last line of the file, without a line break
         insert.prepend(LineEnd);
@@ -274,10 +265,10 @@ QByteArray Ini::RINI(const QByteArray& Section, const QByteArray& KeyName) const
     const auto header = profile.findSection(Section);
     if (!header)
         return {};
-    const auto key = profile.findKey(*header, KeyName);
+    const auto key = profile.section(*header, KeyName).key;
     if (!key)
         return {};
-    return readValue(profile.value(profile.line(*key)));
+    return readValue(profile.value(*key));
 }
 
 Ini::Entries Ini::ReadSection(const QByteArray& fileBytes, const QByteArray& Section)
@@ -296,14 +287,10 @@ void Ini::ScanSection(const QByteArray& fileBytes, const QByteArray& Section,
     const auto header = profile.findSection(Section);
     if (!header)
         return;
-    const std::size_t end = profile.sectionEnd(*header);
-    for (std::size_t i = *header + 1; i < end; ++i) {
-        const auto name = profile.keyName(profile.line(i));
-        if (!name)
-            continue;
-        const QByteArrayView value = profile.value(profile.line(i));
-        visit(*name, value.first(std::min(value.size(), ReadLimit)));
-    }
+    profile.forEachEntry(*header, [&](const Line& line, QByteArrayView name) {
+        const QByteArrayView value = profile.value(line);
+        visit(name, value.first(std::min(value.size(), ReadLimit)));
+    });
 }
 
 QByteArray Ini::FirstValue(const Entries& entries, const QByteArray& KeyName)
