@@ -264,6 +264,33 @@ std::optional<Reason> saveThroughTwin(const QByteArray& target, const struct sta
     return errno == EINVAL || errno == ENOSYS ? std::nullopt : std::optional(reasonOf(errno));
 }
 
+// A file that does not exist yet is written without a name and given one when it is whole: no
+// name is made and removed again, and a crash leaves nothing behind. Nothing when the system
+// cannot (no unnamed files there, no /proc) or the name was taken meanwhile.
+std::optional<Reason> saveNewWithoutName(const QByteArray& target, QByteArrayView bytes, Sync sync)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : target.first(std::max<qsizetype>(slash, 1));
+    Descriptor file(::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        return errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EROFS ||
+                       errno == ENOSPC || errno == EDQUOT
+                   ? std::optional(reasonOf(errno))
+                   : std::nullopt;
+    Reason failed = writeAll(bytes, [&file](QByteArrayView chunk) -> qint64 {
+        return ::write(file.get(), chunk.data(), size_t(chunk.size()));
+    });
+    if (failed == Reason::None && sync == Sync::Now)
+        failed = syncData(file.get());
+    if (failed != Reason::None)
+        return failed; // the unnamed file goes with its descriptor
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.get());
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0)
+        return std::nullopt;
+    return file.close();
+}
+
 #endif
 
 Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
@@ -278,6 +305,10 @@ Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites re
 #ifdef Q_OS_LINUX
     if (rewrites == Rewrites::Often) {
         if (const auto done = saveThroughTwin(target, exists ? &old : nullptr, bytes, sync))
+            return *done == Reason::None ? Error() : Error(*done, path);
+    }
+    if (!exists) {
+        if (const auto done = saveNewWithoutName(target, bytes, sync))
             return *done == Reason::None ? Error() : Error(*done, path);
     }
 #else

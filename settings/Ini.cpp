@@ -44,9 +44,11 @@ Line lineAt(QByteArrayView bytes, qsizetype pos)
 {
     const qsizetype size = bytes.size();
     Line line{pos, pos, pos};
-    while (line.contentEnd < size && bytes[line.contentEnd] != '\r' &&
-           bytes[line.contentEnd] != '\n')
-        ++line.contentEnd;
+    const char* const end = bytes.data() + size;
+    const char* p = bytes.data() + pos;
+    while (p != end && *p != '\r' && *p != '\n')
+        ++p;
+    line.contentEnd = p - bytes.data();
     line.end = line.contentEnd;
     if (line.end < size && bytes[line.end] == '\r')
         ++line.end;
