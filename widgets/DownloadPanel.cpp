@@ -20,6 +20,8 @@ namespace {
 
 constexpr quint32 PanelBackColor = 0x00E0E0E0;
 constexpr quint32 LinkColor = 0x00C00000;
+// A screen shows a new picture about every 16 ms; paints in between are never seen.
+constexpr int FrameMs = 16;
 
 // The windows' face, a shade smaller.
 QFont panelFont()
@@ -52,6 +54,8 @@ DownloadPanel::DownloadPanel(QWidget* parent)
     m_St->setGeometry(Twips::toPixels(540, 300, 2880, 195));
     m_St->setAutoFillBackground(true);
     connect(m_St, &LinkLabel::Click, this, &DownloadPanel::St_Click);
+    m_frameEnd.setSingleShot(true);
+    connect(&m_frameEnd, &QTimer::timeout, this, &DownloadPanel::paintStatus);
 
     setFrame(0);
     setStatusLink(false);
@@ -75,6 +79,11 @@ QString DownloadPanel::statusText() const
 
 void DownloadPanel::setPaced(bool paced)
 {
+    m_paced = paced;
+    if (!paced && m_frameEnd.isActive()) {
+        m_frameEnd.stop();
+        paintStatus();
+    }
     m_statusPacer.setPaced(paced);
 }
 
@@ -85,9 +94,22 @@ void DownloadPanel::setStatusText(const QString& text)
 
 void DownloadPanel::showStatusNow()
 {
+    if (m_frameEnd.isActive())
+        return;
+    const qint64 sincePaint =
+        m_sinceStatusPaint.isValid() ? m_sinceStatusPaint.elapsed() : qint64(FrameMs);
+    if (m_paced && sincePaint < FrameMs)
+        m_frameEnd.start(int(FrameMs - sincePaint));
+    else
+        paintStatus();
+}
+
+void DownloadPanel::paintStatus()
+{
     m_statusPacer.showNow();
     if (m_St->isVisible())
         m_St->repaint();
+    m_sinceStatusPaint.start();
 }
 
 void DownloadPanel::setStatusLink(bool isLink)

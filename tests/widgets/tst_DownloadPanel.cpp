@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "widgets/DownloadPanel.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -19,6 +20,19 @@ QLabel* part(DownloadPanel& panel, const QString& name)
 {
     return panel.findChild<QLabel*>(name);
 }
+
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QObject* watched) { watched->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 QByteArray refusedDown(Download_Control& engine)
 {
@@ -45,6 +59,8 @@ private Q_SLOTS:
     void clickOpensTheMakersPage();
     void clickWithoutLinkDoesNothing();
     void failedBrowserStartIsShown();
+    void countsArePaintedAtMostOnceAFrame_data();
+    void countsArePaintedAtMostOnceAFrame();
 };
 
 void TestDownloadPanel::layoutInPixels()
@@ -163,6 +179,43 @@ void TestDownloadPanel::failedBrowserStartIsShown()
     QTest::mouseClick(part(panel, u"St"_s), Qt::LeftButton);
     QCOMPARE(panel.statusText(), u"Браузер не запустился"_s);
     qunsetenv("BROWSER");
+}
+
+void TestDownloadPanel::countsArePaintedAtMostOnceAFrame_data()
+{
+    QTest::addColumn<bool>("paced");
+    QTest::newRow("a run is on") << true;
+    QTest::newRow("no run") << false;
+}
+
+// Arrivals come faster than a screen shows them: during a run the first count is painted at once
+// and the rest at the frame's end, the latest winning; outside a run every one is painted at once.
+void TestDownloadPanel::countsArePaintedAtMostOnceAFrame()
+{
+    QFETCH(bool, paced);
+    DownloadPanel panel;
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QLabel* st = part(panel, u"St"_s);
+    PaintCounter counter(st);
+    panel.setPaced(paced);
+
+    constexpr int Arrivals = 30;
+    QElapsedTimer clock;
+    clock.start();
+    for (int count = 1; count <= Arrivals; ++count) {
+        panel.setStatusText(u"Загрузка данных:  %1 Bytes"_s.arg(count));
+        panel.showStatusNow();
+        if (count == 1)
+            QCOMPARE(counter.paints, 1);
+        if (!paced)
+            QCOMPARE(counter.paints, count);
+    }
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(panel.statusText(), u"Загрузка данных:  30 Bytes"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(st->text(), u"Загрузка данных:  30 Bytes"_s, 1000);
+    if (paced)
+        QVERIFY2(counter.paints <= 2 + elapsed / 16, qPrintable(QString::number(counter.paints)));
 }
 
 QTEST_MAIN(TestDownloadPanel)
