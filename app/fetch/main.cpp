@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -79,11 +80,39 @@ int runFetch(const FetchOptions& options)
     return networkError ? NetworkError : Stopped;
 }
 
+// Without a window nothing needs the GLib event loop, and Qt's own wakes itself far less often
+// per socket event. The choice is taken back at once so that nothing started later inherits it.
+class PlainEventLoopChoice {
+public:
+    PlainEventLoopChoice() : m_chosenHere(!qEnvironmentVariableIsSet(Variable))
+    {
+        if (m_chosenHere)
+            qputenv(Variable, "1");
+    }
+    ~PlainEventLoopChoice()
+    {
+        if (m_chosenHere)
+            qunsetenv(Variable);
+    }
+    PlainEventLoopChoice(const PlainEventLoopChoice&) = delete;
+    PlainEventLoopChoice& operator=(const PlainEventLoopChoice&) = delete;
+
+private:
+    static constexpr const char* Variable = "QT_NO_GLIB";
+    bool m_chosenHere;
+};
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[])
+{
+    const PlainEventLoopChoice plainLoop;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    const auto app = makeApplication(argc, argv);
     // Named as the program with a window: both share the per-user folder.
     QCoreApplication::setApplicationName(ProgramFolder::ApplicationName);
     QCoreApplication::setApplicationVersion(QStringLiteral(ZOLVANE_VERSION));
