@@ -131,6 +131,7 @@ void Download_Control::setUseProxyServer(const QByteArray& Name, const QByteArra
 
 void Download_Control::setCasheSize(qint16 Size)
 {
+    m_cacheWriter.finish();
     m_cache.setLimit(Size);
 }
 
@@ -146,17 +147,26 @@ void Download_Control::setRHost(const QByteArray& RemoteHost)
 
 void Download_Control::setPathCasheFiles(const QString& CPath)
 {
+    m_cacheWriter.finish();
     m_cache.setFolder(CPath);
 }
 
 qint16 Download_Control::SizeCashe() const
 {
+    m_cacheWriter.finish();
     return m_cache.size();
 }
 
 void Download_Control::ClearCashe()
 {
+    m_cacheWriter.finish();
     m_cache.clear();
+}
+
+ResponseCache& Download_Control::cache()
+{
+    m_cacheWriter.finish();
+    return m_cache;
 }
 
 QString Download_Control::trafficText() const
@@ -435,7 +445,7 @@ void Download_Control::addTraffic(qint64 count)
 
 bool Download_Control::LoadFromCashe()
 {
-    const auto database = m_cache.readDatabase();
+    const auto database = m_cacheWriter.databaseFor(m_remoteFile);
     if (!database)
         return false;
     // A click waiting in the queue, such as the stop button, is handled before the lookup.
@@ -451,11 +461,7 @@ bool Download_Control::LoadFromCashe()
 
 void Download_Control::SaveToCashe(bool cutAtMarker)
 {
-    try {
-        m_cache.store(m_remoteFile, m_replyBuffer, cutAtMarker);
-    } catch (const OperationError&) {
-        // A reply that cannot be kept is still handed to the caller.
-    }
+    m_cacheWriter.store(m_remoteFile, m_replyBuffer, cutAtMarker);
 }
 
 void Download_Control::StartAnimation()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/CacheWriter.h"
 #include "net/ResponseCache.h"
 #include "net/Transfer.h"
 
@@ -44,7 +45,9 @@ public:
     // Empties the cache folder and starts a new database. Throws OperationError when the folder
     // cannot be made.
     void ClearCashe();
-    ResponseCache& cache() { return m_cache; }
+    // Replies are stored on a thread of their own after their transfer: these wait for that.
+    ResponseCache& cache();
+    void finishCaching() override { m_cacheWriter.finish(); }
 
     // Bytes sent and received over the network since the engine was made; cache hits add nothing.
     qint64 TrafficCount() const { return m_trafficCount; }
@@ -116,6 +119,7 @@ private:
     QEventLoop* m_wait = nullptr;
     QTimer m_timer1;
     ResponseCache m_cache;
+    CacheWriter m_cacheWriter{m_cache};
 
     QByteArray m_rHost;
     bool m_useProxy = false;

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -35,11 +36,6 @@ void writeWholeFile(const QString& path, const QByteArray& bytes,
 {
     if (const FileIo::Error error = FileIo::save(path, bytes, FileIo::Sync::Never, rewrites))
         throw OperationError(error.message());
-}
-
-qint16 filesIn(const QByteArray& database)
-{
-    return Ini::ToInteger(Ini::FirstValue(Ini::ReadSection(database, MainSection), FilesKey));
 }
 
 // The short date and the long time of the locale, without a time-zone name.
@@ -74,8 +70,14 @@ qint16 ResponseCache::size() const
     return database ? filesIn(*database) : 0;
 }
 
+qint16 ResponseCache::filesIn(const QByteArray& database)
+{
+    return Ini::ToInteger(Ini::FirstValue(Ini::ReadSection(database, MainSection), FilesKey));
+}
+
 std::optional<QByteArray> ResponseCache::readDatabase() const
 {
+    const std::lock_guard lock(m_databaseLock);
     return readFile(databasePath());
 }
 
@@ -151,8 +153,12 @@ void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
     const auto counted =
         named ? Ini::WithEntry(*named, MainSection, FilesKey, QByteArray::number(qint16(n + 1)))
               : std::nullopt;
-    if (counted)
+    if (counted) {
+        // The twin the new bytes go to was the database a moment ago: no read of it may be under
+        // way in this program.
+        const std::lock_guard lock(m_databaseLock);
         writeWholeFile(databasePath(), *counted, FileIo::Rewrites::Often);
+    }
 }
 
 namespace {
@@ -183,34 +189,19 @@ QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
     const int n = filesIn(database);
     if (n <= 0)
         return {};
-    // One pass over the views of the entries: what names this path, and every key, in order.
-    struct Candidate {
-        int number;
-        qsizetype position;
-    };
-    QList<Candidate> candidates;
-    QList<QByteArrayView> keys;
-    Ini::ScanSection(database, CasheSection, [&](QByteArrayView key, QByteArrayView value) {
-        keys.append(key);
-        if (value != RemoteFile)
-            return;
-        const int number = entryNumber(key);
-        if (number >= 1 && number <= n)
-            candidates.append({number, keys.size() - 1});
-    });
-    // Of duplicate keys the first is the one read.
+    // One pass over the entries. Of duplicate keys the first is the one read, so a key seen
+    // before cannot name the path; keys are equal exactly when their entry numbers are.
+    std::vector<bool> seen(size_t(n) + 1, false);
     QList<int> numbers;
-    for (const Candidate& candidate : std::as_const(candidates)) {
-        const QByteArrayView key = keys[candidate.position];
-        const bool shadowed = std::any_of(keys.cbegin(), keys.cbegin() + candidate.position,
-                                          [key](QByteArrayView earlier) {
-                                              return earlier.compare(key, Qt::CaseInsensitive) == 0;
-                                          });
-        if (!shadowed)
-            numbers.append(candidate.number);
-    }
+    Ini::ScanSection(database, CasheSection, [&](QByteArrayView key, QByteArrayView value) {
+        const int number = entryNumber(key);
+        if (number < 1 || number > n || seen[size_t(number)])
+            return;
+        seen[size_t(number)] = true;
+        if (value == RemoteFile)
+            numbers.append(number);
+    });
     std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     QList<QByteArray> padded;
     padded.reserve(numbers.size());
     for (const int number : std::as_const(numbers))

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 // Success replies kept on disk, keyed by the requested path: one entry file per reply and a
@@ -33,6 +34,8 @@ public:
 
     // The "Files" count of the database, 0 when there is none.
     qint16 size() const;
+    // The "Files" count of a database's bytes.
+    static qint16 filesIn(const QByteArray& database);
     // The database's bytes, or nothing when there is none (or it cannot be read).
     std::optional<QByteArray> readDatabase() const;
 
@@ -74,4 +77,6 @@ private:
     qint16 m_limit = 300;
     Clock m_clock;
     QLocale m_locale;
+    // Stores may run on another thread than lookups.
+    mutable std::mutex m_databaseLock;
 };

@@ -8,7 +8,8 @@ class Transfer {
 public:
     virtual ~Transfer() = default;
 
-    // Both texts are kept when `on` is set; when clear the stored name and port stay but are unused.
+    // Both texts are kept when `on` is set; when clear the stored name and port stay but are
+    // unused.
     virtual void setUseProxyServer(const QByteArray& Name, const QByteArray& Port, bool on) = 0;
     virtual void setCasheSize(qint16 Size) = 0;
     virtual void setStopString(const QByteArray& SString) = 0;
@@ -21,4 +22,6 @@ public:
     virtual void Stopped() = 0;
     // The outcome of the current transfer: empty while it runs.
     virtual QByteArray TransferResult() const = 0;
+    // Returns once every reply handed to the cache so far is stored.
+    virtual void finishCaching() = 0;
 };

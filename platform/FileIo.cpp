@@ -122,14 +122,17 @@ private:
     int m_fd;
 };
 
+// Learnt while the program starts, before any second thread: asking for the mask changes it for a
+// moment, and a file another thread made in that moment would get every permission.
+const mode_t processFileMode = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mode_t(0666 & ~mask);
+}();
+
 mode_t defaultFileMode()
 {
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mode_t(0666 & ~mask);
-    }();
-    return mode;
+    return processFileMode;
 }
 
 Reason refusal(const struct stat& target)

@@ -226,6 +226,8 @@ void CrawlDriver::noteUnsaved(const QString& why)
 
 void CrawlDriver::endOfRun()
 {
+    // A run is over when its replies are in the cache, too.
+    m_transfer.finishCaching();
     const int complete = m_pageIndex - 1;
     const bool everyPage = complete == m_pageCount;
     if (everyPage)

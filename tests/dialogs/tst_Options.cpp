@@ -68,7 +68,7 @@ private:
 void TestOptions::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_cache = ResponseCache();
+    m_cache.setLimit(300);
     m_cache.setFolder(m_dir->filePath(u"!cashe"_s));
     m_limit = 300;
 }

@@ -499,6 +499,7 @@ void TestResponseCache::shortenedReplyStoredAndServed()
     engine.setStopString("&raquo;&raquo;");
     QTimer::singleShot(5000, &engine, &Download_Control::Stopped);
     QCOMPARE(engine.Down("/p/2", true), shortened);
+    engine.finishCaching();
     QCOMPARE(TestSupport::readAll(folder.file(u"cashe00001.tmp"_s)), shortened);
     engine.setStopString({});
     QCOMPARE(engine.Down("/p/2", true), shortened);
@@ -518,6 +519,7 @@ void TestResponseCache::missingEntryFileFetchedAgain()
     engine.setDirectPort(server.port());
     QTimer::singleShot(5000, &engine, &Download_Control::Stopped);
     QCOMPARE(engine.Down("/p", true), Ok10);
+    engine.finishCaching();
     QVERIFY(QFile::remove(folder.file(u"cashe00001.tmp"_s)));
     QCOMPARE(engine.Down("/p", true), Ok10);
     QCOMPARE(server.connections(), 2);

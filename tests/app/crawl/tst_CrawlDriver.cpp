@@ -40,6 +40,7 @@ public:
                      .arg(on);
     }
     void setCasheSize(qint16 size) override { calls << u"cashe:%1"_s.arg(size); }
+    void finishCaching() override { calls << u"finishCaching"_s; }
     void setStopString(const QByteArray& stop) override
     {
         calls << u"stop:"_s + QString::fromLatin1(stop);
@@ -192,6 +193,7 @@ private Q_SLOTS:
             u"down:/photo/page17.html:1"_s,
             u"stop:"_s,
             u"down:/image/2/pic2.jpg:1"_s,
+            u"finishCaching"_s,
         };
         QCOMPARE(m_transfer->calls, expected);
     }

@@ -3,6 +3,7 @@
 #include "app/crawl/CrawlDriver.h"
 #include "app/crawl/PictureName.h"
 #include "net/DownloadControl.h"
+#include "net/ResponseCache.h"
 #include "platform/ProgramFolder.h"
 #include "support/RecordingCrawlHost.h"
 #include "support/ScratchFolder.h"
@@ -153,6 +154,10 @@ private Q_SLOTS:
         Program program(*m_site);
         program.run(10);
         QCOMPARE(program.host.stats.last(), Done);
+        // The run ended with every listing page and picture in the cache.
+        const QByteArray database =
+            TestSupport::readAll(program.programFolder.cache() + u"/!Cashe.dat"_s);
+        QCOMPARE(ResponseCache::filesIn(database), qint16(20));
 
         // Each page's picture, byte for byte; a name that comes again holds the later picture.
         QHash<QString, int> lastPageOf;
