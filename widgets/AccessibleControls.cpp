@@ -45,4 +45,10 @@ void install()
     Q_UNUSED(installed);
 }
 
+void announceChange(QWidget* control, QAccessible::State changed)
+{
+    QAccessibleStateChangeEvent event(control, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 } // namespace AccessibleControls

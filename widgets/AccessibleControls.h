@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QAccessible>
+
+class QWidget;
+
 // Screen readers see the owner-drawn controls through interfaces of their own: the XP button, the
 // check box, the picture frame and the link labels (the engine's status line among them).
 namespace AccessibleControls {
 
 // Registers the interfaces with Qt once; every control calls it when it is made.
 void install();
+
+// Tells screen readers that this state of the control changed.
+void announceChange(QWidget* control, QAccessible::State changed);
 
 } // namespace AccessibleControls

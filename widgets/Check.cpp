@@ -52,8 +52,7 @@ void Check::storeValue(bool value)
     m_value = value;
     QAccessible::State changed;
     changed.checked = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
+    AccessibleControls::announceChange(this, changed);
 }
 
 void Check::clickWithoutPointer()

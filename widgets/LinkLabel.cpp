@@ -17,8 +17,7 @@ void LinkLabel::setLinked(bool linked)
     m_linked = linked;
     QAccessible::State changed;
     changed.linked = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
+    AccessibleControls::announceChange(this, changed);
 }
 
 void LinkLabel::click()

@@ -226,8 +226,7 @@ void TamskXpButton::showPressedLook(bool pressed)
     m_pressedLook = pressed;
     QAccessible::State changed;
     changed.pressed = true;
-    QAccessibleStateChangeEvent event(this, changed);
-    QAccessible::updateAccessibility(&event);
+    AccessibleControls::announceChange(this, changed);
 }
 
 void TamskXpButton::clearSurface()
