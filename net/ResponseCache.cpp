@@ -77,8 +77,14 @@ qint16 ResponseCache::filesIn(const QByteArray& database)
 
 std::optional<QByteArray> ResponseCache::readDatabase() const
 {
-    const std::lock_guard lock(m_databaseLock);
-    return readFile(databasePath());
+    // A rewrite goes into the twin, which may be the file a read opened before a swap: a read
+    // during which a rewrite began may hold pieces of both and is done again.
+    for (;;) {
+        const quint64 rewritesBefore = m_databaseRewrites.load();
+        auto database = readFile(databasePath());
+        if (m_databaseRewrites.load() == rewritesBefore)
+            return database;
+    }
 }
 
 QByteArray ResponseCache::PadNumber(int number)
@@ -154,9 +160,7 @@ void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
         named ? Ini::WithEntry(*named, MainSection, FilesKey, QByteArray::number(qint16(n + 1)))
               : std::nullopt;
     if (counted) {
-        // The twin the new bytes go to was the database a moment ago: no read of it may be under
-        // way in this program.
-        const std::lock_guard lock(m_databaseLock);
+        ++m_databaseRewrites;
         writeWholeFile(databasePath(), *counted, FileIo::Rewrites::Often);
     }
 }

@@ -5,8 +5,8 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <atomic>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 // Success replies kept on disk, keyed by the requested path: one entry file per reply and a
@@ -77,6 +77,6 @@ private:
     qint16 m_limit = 300;
     Clock m_clock;
     QLocale m_locale;
-    // Stores may run on another thread than lookups.
-    mutable std::mutex m_databaseLock;
+    // Rewrites of the database begun so far: stores may run on another thread than lookups.
+    std::atomic<quint64> m_databaseRewrites = 0;
 };
