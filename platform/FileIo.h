@@ -9,10 +9,15 @@
 // Whole-file reads and writes for settings, cache entries, the cache database, pictures and the
 // album. Failures come back as values, with a reason a user can read.
 //
-// A save writes a temporary file beside the target and renames it over the target only when
+// A save writes the new bytes apart from the target (a temporary file beside it, on Linux an
+// unnamed file or the twin of a file rewritten often) and gives them the target's name only when
 // every byte is written and closed without error, so a crash or a full disk leaves the old file
 // as it was. A read-only target (no write permission bit) is never replaced. A symbolic link in
 // the target's place is replaced by the new file, never followed.
+//
+// Against a power cut: settings are flushed as they are saved (Sync::Now); pictures and the album
+// are saved unflushed and flushed together once, at the end of a run (flush); the cache is never
+// flushed, as a lost entry is only a miss.
 namespace FileIo {
 
 enum class Reason {
