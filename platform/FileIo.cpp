@@ -250,7 +250,9 @@ std::optional<Reason> saveThroughTwin(const QByteArray& target, const struct sta
     Reason failed = writeAll(bytes, [&file](QByteArrayView chunk) -> qint64 {
         return ::write(file.get(), chunk.data(), size_t(chunk.size()));
     });
-    if (failed == Reason::None && ::ftruncate(file.get(), off_t(bytes.size())) != 0)
+    // The twin usually holds an older, shorter copy: only a longer one needs cutting.
+    if (failed == Reason::None && info.st_size > off_t(bytes.size()) &&
+        ::ftruncate(file.get(), off_t(bytes.size())) != 0)
         failed = reasonOf(errno);
     if (failed == Reason::None && sync == Sync::Now)
         failed = syncData(file.get());

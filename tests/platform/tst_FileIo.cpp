@@ -95,7 +95,8 @@ void TestFileIo::saveReplacesAndKeepsPermissions()
 {
     QVERIFY(QFile::setPermissions(path(u"old.dat"_s), OwnerOnly));
     for (const auto rewrites : {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often}) {
-        for (const QByteArray& bytes : {QByteArray("a longer text"), QByteArray("short")}) {
+        for (const QByteArray& bytes :
+             {QByteArray("a longer text"), QByteArray("short"), QByteArray("x")}) {
             QVERIFY(!FileIo::save(path(u"old.dat"_s), bytes, FileIo::Sync::Never, rewrites));
             QCOMPARE(readAll(path(u"old.dat"_s)), bytes);
             QCOMPARE(QFile::permissions(path(u"old.dat"_s)) & 0x7777, OwnerOnly);
