@@ -170,9 +170,12 @@ namespace {
 // The number of an entry key, "cashe" and five digits in any case of letters, or 0.
 int entryNumber(QByteArrayView key)
 {
-    if (key.size() != EntryPrefix.size() + 5 ||
-        key.first(EntryPrefix.size()).compare(EntryPrefix, Qt::CaseInsensitive) != 0)
+    if (key.size() != EntryPrefix.size() + 5)
         return 0;
+    for (qsizetype i = 0; i < EntryPrefix.size(); ++i) {
+        if ((key[i] | 0x20) != EntryPrefix[i])
+            return 0;
+    }
     int number = 0;
     for (const char c : key.sliced(EntryPrefix.size())) {
         if (c < '0' || c > '9')
@@ -180,6 +183,33 @@ int entryNumber(QByteArrayView key)
         number = number * 10 + (c - '0');
     }
     return number;
+}
+
+// Every entry a lookup may use, once each: numbered 1 to "Files", and of duplicate keys only the
+// first, which is the one read (keys are equal exactly when their entry numbers are).
+template <typename Visit> void forEachUsableEntry(const QByteArray& database, Visit&& visit)
+{
+    const int n = ResponseCache::filesIn(database);
+    if (n <= 0)
+        return;
+    std::vector<bool> seen(size_t(n) + 1, false);
+    Ini::ScanSection(database, CasheSection, [&](QByteArrayView key, QByteArrayView value) {
+        const int number = entryNumber(key);
+        if (number < 1 || number > n || seen[size_t(number)])
+            return;
+        seen[size_t(number)] = true;
+        visit(number, value);
+    });
+}
+
+QList<QByteArray> padded(QList<int> numbers)
+{
+    std::sort(numbers.begin(), numbers.end());
+    QList<QByteArray> result;
+    result.reserve(numbers.size());
+    for (const int number : std::as_const(numbers))
+        result.append(ResponseCache::PadNumber(number));
+    return result;
 }
 
 } // namespace
@@ -190,27 +220,30 @@ QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
     // A value read is a piece of the file: a path the bytes do not hold is named by no entry.
     if (!database.contains(RemoteFile))
         return {};
-    const int n = filesIn(database);
-    if (n <= 0)
-        return {};
-    // One pass over the entries. Of duplicate keys the first is the one read, so a key seen
-    // before cannot name the path; keys are equal exactly when their entry numbers are.
-    std::vector<bool> seen(size_t(n) + 1, false);
     QList<int> numbers;
-    Ini::ScanSection(database, CasheSection, [&](QByteArrayView key, QByteArrayView value) {
-        const int number = entryNumber(key);
-        if (number < 1 || number > n || seen[size_t(number)])
-            return;
-        seen[size_t(number)] = true;
+    forEachUsableEntry(database, [&](int number, QByteArrayView value) {
         if (value == RemoteFile)
             numbers.append(number);
     });
-    std::sort(numbers.begin(), numbers.end());
-    QList<QByteArray> padded;
-    padded.reserve(numbers.size());
-    for (const int number : std::as_const(numbers))
-        padded.append(PadNumber(number));
-    return padded;
+    return padded(std::move(numbers));
+}
+
+QList<QByteArray> ResponseCache::entriesNaming(const QByteArray& database,
+                                               const QByteArray& RemoteFile) const
+{
+    // A database read again unchanged (a run served from the cache) is scanned once, not once
+    // per lookup.
+    if (database != m_index.database) {
+        m_index = {database, false, {}};
+        return matchingEntries(database, RemoteFile);
+    }
+    if (!m_index.built) {
+        forEachUsableEntry(database, [this](int number, QByteArrayView value) {
+            m_index.numbers[value.toByteArray()].append(number);
+        });
+        m_index.built = true;
+    }
+    return padded(m_index.numbers.value(RemoteFile));
 }
 
 std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const
@@ -222,7 +255,7 @@ std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) co
 std::optional<QByteArray> ResponseCache::lookupIn(const QByteArray& database,
                                                   const QByteArray& RemoteFile) const
 {
-    for (const QByteArray& number : matchingEntries(database, RemoteFile)) {
+    for (const QByteArray& number : entriesNaming(database, RemoteFile)) {
         // An entry without its reply is passed over: a later copy may hold it. A link in the
         // entry's place may lead anywhere and is never read.
         FileIo::Contents entry =

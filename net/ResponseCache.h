@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -68,6 +69,7 @@ public:
     static QByteArray databaseHeader(const QDateTime& created, const QLocale& locale);
 
 private:
+    QList<QByteArray> entriesNaming(const QByteArray& database, const QByteArray& RemoteFile) const;
     // Clears the cache and gives the new database's bytes.
     QByteArray startGeneration();
     QByteArray writeDatabaseHeader() const;
@@ -77,6 +79,14 @@ private:
     qint16 m_limit = 300;
     Clock m_clock;
     QLocale m_locale;
+    // The usable entries of the database last looked in, by path, once it was looked in twice.
+    // Lookups run on one thread.
+    struct EntryIndex {
+        QByteArray database;
+        bool built = false;
+        QHash<QByteArray, QList<int>> numbers;
+    };
+    mutable EntryIndex m_index;
     // Rewrites of the database begun so far: stores may run on another thread than lookups.
     std::atomic<quint64> m_databaseRewrites = 0;
 };
