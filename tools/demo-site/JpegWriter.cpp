@@ -51,26 +51,26 @@ constexpr quint8 ChrominanceAcSymbols[] = {
 
 // A Huffman table as the file carries it: how many codes of each length 1 to 16, then the
 // symbols in the order of their codes.
-struct HuffmanSpec {
+struct HuffmanTable {
     int tableClass; // 0 for DC, 1 for AC
     int id;
     std::array<quint8, 16> counts;
     std::span<const quint8> symbols;
 };
 
-constexpr HuffmanSpec LuminanceDc = {0, 0, {0, 1, 5, 1, 1, 1, 1, 1, 1}, DcSymbols};
-constexpr HuffmanSpec ChrominanceDc = {0, 1, {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1}, DcSymbols};
-constexpr HuffmanSpec LuminanceAc = {
+constexpr HuffmanTable LuminanceDc = {0, 0, {0, 1, 5, 1, 1, 1, 1, 1, 1}, DcSymbols};
+constexpr HuffmanTable ChrominanceDc = {0, 1, {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1}, DcSymbols};
+constexpr HuffmanTable LuminanceAc = {
     1, 0, {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d}, LuminanceAcSymbols};
-constexpr HuffmanSpec ChrominanceAc = {
+constexpr HuffmanTable ChrominanceAc = {
     1, 1, {0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77}, ChrominanceAcSymbols};
 
-constexpr bool countsMatchSymbols(const HuffmanSpec& spec)
+constexpr bool countsMatchSymbols(const HuffmanTable& table)
 {
     int total = 0;
-    for (const quint8 count : spec.counts)
+    for (const quint8 count : table.counts)
         total += count;
-    return total == int(spec.symbols.size());
+    return total == int(table.symbols.size());
 }
 static_assert(countsMatchSymbols(LuminanceDc) && countsMatchSymbols(ChrominanceDc) &&
               countsMatchSymbols(LuminanceAc) && countsMatchSymbols(ChrominanceAc));
@@ -236,13 +236,13 @@ struct Code {
 // The codes a table's counts give: consecutive numbers within a length, doubled between lengths.
 class HuffmanCodes {
 public:
-    explicit HuffmanCodes(const HuffmanSpec& spec)
+    explicit HuffmanCodes(const HuffmanTable& table)
     {
         int code = 0;
         size_t next = 0;
         for (int length = 1; length <= 16; ++length) {
-            for (int i = 0; i < spec.counts[size_t(length - 1)]; ++i)
-                m_codes[spec.symbols[next++]] = {quint16(code++), length};
+            for (int i = 0; i < table.counts[size_t(length - 1)]; ++i)
+                m_codes[table.symbols[next++]] = {quint16(code++), length};
             code <<= 1;
         }
     }
@@ -364,11 +364,11 @@ QByteArray quantisationTables()
 QByteArray huffmanTables()
 {
     QByteArray payload;
-    for (const HuffmanSpec* spec : {&LuminanceDc, &LuminanceAc, &ChrominanceDc, &ChrominanceAc}) {
-        payload.append(char((spec->tableClass << 4) | spec->id));
-        for (const quint8 count : spec->counts)
+    for (const HuffmanTable* table : {&LuminanceDc, &LuminanceAc, &ChrominanceDc, &ChrominanceAc}) {
+        payload.append(char((table->tableClass << 4) | table->id));
+        for (const quint8 count : table->counts)
             payload.append(char(count));
-        for (const quint8 symbol : spec->symbols)
+        for (const quint8 symbol : table->symbols)
             payload.append(char(symbol));
     }
     return payload;
