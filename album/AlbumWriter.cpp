@@ -4,6 +4,7 @@
 #include "platform/FileIo.h"
 #include "platform/FileSystem.h"
 #include "platform/OperationError.h"
+#include "platform/PercentEncoding.h"
 #include "platform/ProgramFolder.h"
 
 using namespace Qt::StringLiterals;
@@ -35,15 +36,8 @@ QByteArray AlbumWriter::escaped(QByteArrayView fromSite)
 
 QByteArray AlbumWriter::pictureAddress(QByteArrayView name)
 {
-    QByteArray address;
-    address.reserve(name.size());
-    for (const char c : name) {
-        if (c == '%' || c == '#' || c == '?')
-            address += '%' + QByteArray::number(quint8(c), 16).toUpper();
-        else
-            address += c;
-    }
-    return escaped(address);
+    return escaped(
+        PercentEncoding::encoded(name, [](char c) { return c == '%' || c == '#' || c == '?'; }));
 }
 
 QByteArray AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,

@@ -113,18 +113,24 @@ private:
     std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
 };
 
-// A control request to the demo site; its reply body.
-QByteArray control(quint16 port, const QByteArray& path)
+// The whole reply the demo site sends for a request target.
+QByteArray ask(quint16 port, const QByteArray& target)
 {
     QTcpSocket socket;
     socket.connectToHost(u"127.0.0.1"_s, port);
     if (!socket.waitForConnected(5000))
         return {};
-    socket.write("GET " + path + " HTTP/1.0\r\n\r\n");
+    socket.write("GET " + target + " HTTP/1.0\r\n\r\n");
     QByteArray reply;
     while (socket.waitForReadyRead(5000))
         reply += socket.readAll();
-    reply += socket.readAll();
+    return reply + socket.readAll();
+}
+
+// A control request to the demo site; its reply body.
+QByteArray control(quint16 port, const QByteArray& path)
+{
+    const QByteArray reply = ask(port, path);
     return reply.mid(reply.indexOf("\r\n\r\n") + 4);
 }
 
@@ -289,18 +295,10 @@ private:
     std::thread m_thread;
 };
 
-// The whole reply the demo site sends for a path.
+// The whole reply the demo site sends for a path, asked in proxy form.
 QByteArray wholeReply(quint16 port, const QByteArray& path)
 {
-    QTcpSocket socket;
-    socket.connectToHost(u"127.0.0.1"_s, port);
-    if (!socket.waitForConnected(5000))
-        return {};
-    socket.write("GET http://zolvane.com" + path + " HTTP/1.0\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000))
-        reply += socket.readAll();
-    return reply + socket.readAll();
+    return ask(port, "http://zolvane.com" + path);
 }
 
 struct Timed {

@@ -4,6 +4,7 @@
 #include "platform/ControlBytes.h"
 #include "platform/Cp1251.h"
 #include "platform/OperationError.h"
+#include "platform/PercentEncoding.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -77,20 +78,8 @@ std::optional<quint16> portNumber(const QByteArray& text)
 // Bytes that would end or split the request line are sent percent-encoded.
 QByteArray requestPath(const QByteArray& path)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    QByteArray out;
-    out.reserve(path.size());
-    for (const char c : path) {
-        if (ControlBytes::isControl(c) || c == ' ') {
-            const auto byte = static_cast<unsigned char>(c);
-            out += '%';
-            out += Hex[byte >> 4];
-            out += Hex[byte & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return PercentEncoding::encoded(path,
+                                    [](char c) { return ControlBytes::isControl(c) || c == ' '; });
 }
 
 QString hostText(const QByteArray& host)

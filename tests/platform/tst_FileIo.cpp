@@ -16,8 +16,7 @@ using TestSupport::writeAll;
 
 namespace {
 
-constexpr QFileDevice::Permissions ReadOnlyBits = QFileDevice::ReadOwner | QFileDevice::ReadUser |
-                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther;
+using TestSupport::ReadOnlyBits;
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                QFileDevice::ReadUser | QFileDevice::WriteUser;
 

@@ -14,8 +14,7 @@ using TestSupport::writeAll;
 
 namespace {
 
-constexpr QFileDevice::Permissions ReadOnlyBits = QFileDevice::ReadOwner | QFileDevice::ReadUser |
-                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther;
+using TestSupport::ReadOnlyBits;
 
 void makeReadOnly(const QString& path)
 {

@@ -18,8 +18,7 @@ namespace {
 using Write = QByteArrayList;
 using Writes = QList<QByteArrayList>;
 
-constexpr QFileDevice::Permissions ReadOnlyBits = QFileDevice::ReadOwner | QFileDevice::ReadUser |
-                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther;
+using TestSupport::ReadOnlyBits;
 
 // The file's mode bits, without what the current user happens to be allowed.
 QFileDevice::Permissions modeBits(const QString& path)

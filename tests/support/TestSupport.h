@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 // Helpers shared by the test files.
@@ -11,5 +12,11 @@ QByteArray readAll(const QString& path);
 
 // Writes a whole file, replacing it; throws when that fails.
 void writeAll(const QString& path, const QByteArray& bytes);
+
+// A file anyone may read and nobody may write. Tests run as root, for whom the bits, not an
+// access check, make a file read-only.
+inline constexpr QFileDevice::Permissions ReadOnlyBits =
+    QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup |
+    QFileDevice::ReadOther;
 
 } // namespace TestSupport
