@@ -1,6 +1,6 @@
 // Response cache: a lookup that hits the last of 1000 entries. Prints medians.
-#include "net/ResponseCache.h"
-#include "settings/Ini.h"
+#include "core/net/ResponseCache.h"
+#include "core/settings/Ini.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -11,8 +11,8 @@
 // (offscreen). Medians of every round; the ratios are checked against the targets.
 //
 //     bench_crawl [pages] [rounds] [drip|full|both]        (defaults 200, 5, both)
-#include "app/MainWindow.h"
-#include "platform/ProgramFolder.h"
+#include "core/platform/ProgramFolder.h"
+#include "gui/Main.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // Reading the last key of a 1000-key settings file: every read goes to the file.
-#include "settings/Ini.h"
+#include "core/settings/Ini.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Download engine on loopback: a 20 MB reply, and pages delivered one byte at a time.
 // Prints medians; the engine runs on the main thread, the server on its own thread.
-#include "net/DownloadControl.h"
+#include "core/net/Download_Control.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Start-up of the Main window, from construction (settings read, controls built) until the
 // window is on screen: median of repeated starts, each in a fresh program folder with an
 // options.ini, so the first-run window never shows.
-#include "app/MainWindow.h"
+#include "gui/Main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

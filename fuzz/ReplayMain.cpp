@@ -1,7 +1,7 @@
 // Runs a fuzz target once over every file of the folders it is given (its seed corpus), the way
 // the test suite uses the targets without libFuzzer. An empty or missing folder fails: a replay
 // of nothing would pass without testing anything.
-#include "platform/FileIo.h"
+#include "core/platform/FileIo.h"
 
 #include <QDir>
 #include <QFileInfo>

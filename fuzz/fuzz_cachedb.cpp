@@ -1,8 +1,8 @@
 // The cache database scan on any database bytes. The paths looked up are those the database's
 // own first entries name (so that some match), an empty one and one that no entry names.
 #include "FuzzSupport.h"
-#include "net/ResponseCache.h"
-#include "settings/Ini.h"
+#include "core/net/ResponseCache.h"
+#include "core/settings/Ini.h"
 
 #include <QSet>
 

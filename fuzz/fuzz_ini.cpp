@@ -2,7 +2,7 @@
 // "section NUL key NUL value NUL file bytes": the write to try and the file it goes into (a part
 // whose NUL is missing stays empty, and what is left is the file).
 #include "FuzzSupport.h"
-#include "settings/Ini.h"
+#include "core/settings/Ini.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // the same bytes arriving in pieces. The input is the reply; its first bytes also pick the marker
 // and the sizes of the pieces.
 #include "FuzzSupport.h"
-#include "net/HttpReply.h"
+#include "core/net/HttpReply.h"
 
 #include <algorithm>
 #include <array>

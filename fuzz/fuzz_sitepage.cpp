@@ -1,8 +1,8 @@
 // What the crawl takes from the site's pages, on any reply bytes: the paths it finds must be
 // pieces of the page, from the places the site puts them.
 #include "FuzzSupport.h"
-#include "app/crawl/SitePage.h"
-#include "net/HttpReply.h"
+#include "core/crawl/SitePage.h"
+#include "core/net/HttpReply.h"
 
 using FuzzSupport::expect;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/crawl/CrawlHost.h"
+#include "core/crawl/CrawlHost.h"
 
 #include <QString>
 #include <QStringList>

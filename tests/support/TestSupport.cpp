@@ -1,7 +1,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-
 #include <stdexcept>
 
 namespace TestSupport {

@@ -2,9 +2,9 @@
 // file per look, plus a sheet of all of them magnified four times. The pictures are what the
 // screen shows: run with QT_SCALE_FACTOR=2 they have twice as many pixels each way.
 
-#include "widgets/Check.h"
-#include "widgets/RImage.h"
-#include "widgets/TamskXpButton.h"
+#include "gui/widgets/Check.h"
+#include "gui/widgets/RImage.h"
+#include "gui/widgets/TamskXpButton.h"
 
 #include <QApplication>
 #include <QCursor>

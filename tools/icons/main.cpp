@@ -1,6 +1,6 @@
 // Renders the program's icon for the desktop's icon theme: the 16 x 16 window icon, enlarged by
 // whole pixels so that the pixel art stays crisp. Writes OUT/<n>x<n>/apps/zolvane.png.
-#include "resources/Artwork.h"
+#include "gui/resources/Artwork.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,12 +1,12 @@
 // Saves PNG pictures of the program's windows: the Main window idle and in the middle of a run
 // against the demo site, the cache dialog, About and the first-run window.
 #include "DemoSiteThread.h"
-#include "app/MainWindow.h"
-#include "dialogs/About.h"
-#include "dialogs/First.h"
-#include "dialogs/Options.h"
-#include "net/ResponseCache.h"
-#include "platform/ProgramFolder.h"
+#include "core/net/ResponseCache.h"
+#include "core/platform/ProgramFolder.h"
+#include "gui/Main.h"
+#include "gui/dialogs/About.h"
+#include "gui/dialogs/First.h"
+#include "gui/dialogs/Options.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,0 +1,102 @@
+#include "core/net/CacheWriter.h"
+
+#include "core/net/ResponseCache.h"
+#include "core/platform/OperationError.h"
+
+#include <algorithm>
+
+namespace {
+
+QByteArray ownCopy(const QByteArray& bytes)
+{
+    return QByteArray(bytes.constData(), bytes.size());
+}
+
+} // namespace
+
+CacheWriter::CacheWriter(ResponseCache& cache) : m_cache(cache) {}
+
+CacheWriter::~CacheWriter()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quitting = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CacheWriter::store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        // Bytes of the job's own: nothing but the queue is shared between the threads.
+        m_jobs.push_back({ownCopy(RemoteFile), ownCopy(reply), cutAtMarker});
+    }
+    if (!m_thread.joinable())
+        m_thread = std::thread(&CacheWriter::work, this);
+    m_changed.notify_all();
+}
+
+int CacheWriter::pending() const
+{
+    const std::lock_guard lock(m_mutex);
+    return int(m_jobs.size());
+}
+
+bool CacheWriter::holds(const QByteArray& RemoteFile) const
+{
+    const std::lock_guard lock(m_mutex);
+    return std::any_of(m_jobs.cbegin(), m_jobs.cend(),
+                       [&RemoteFile](const Job& job) { return job.remoteFile == RemoteFile; });
+}
+
+void CacheWriter::finish() const
+{
+    std::unique_lock lock(m_mutex);
+    m_held = false;
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return m_jobs.empty(); });
+}
+
+void CacheWriter::holdStores()
+{
+    const std::lock_guard lock(m_mutex);
+    m_held = true;
+}
+
+std::optional<QByteArray> CacheWriter::databaseFor(const QByteArray& RemoteFile) const
+{
+    if (holds(RemoteFile))
+        finish();
+    // Counted before the read: the stores the read may have missed are at most these.
+    const int unfinished = pending();
+    const auto database = m_cache.readDatabase();
+    if (!database || unfinished == 0 ||
+        ResponseCache::filesIn(*database) + unfinished < m_cache.limit())
+        return database;
+    finish();
+    return m_cache.readDatabase();
+}
+
+void CacheWriter::work()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_quitting || (!m_jobs.empty() && !m_held); });
+        // Quitting still stores what was handed over.
+        if (m_jobs.empty())
+            return;
+        const Job job = m_jobs.front();
+        lock.unlock();
+        try {
+            m_cache.store(job.remoteFile, job.reply, job.cutAtMarker);
+        } catch (const OperationError&) {
+            // A reply that cannot be kept was handed to its caller all the same.
+        }
+        lock.lock();
+        m_jobs.pop_front();
+        m_changed.notify_all();
+    }
+}

@@ -1,0 +1,492 @@
+#include "core/net/Download_Control.h"
+
+#include "core/net/HttpReply.h"
+#include "core/platform/ControlBytes.h"
+#include "core/platform/Cp1251.h"
+#include "core/platform/OperationError.h"
+#include "core/platform/PercentEncoding.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkProxy>
+#include <QTcpSocket>
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int ErrorInvalidArgument = 10022;
+constexpr int ErrorNoBufferSpace = 10055;
+constexpr int ErrorConnectionReset = 10054;
+constexpr int ErrorTimedOut = 10060;
+
+const QByteArray CrLf = "\r\n";
+
+// What the peer did when the socket reads as readable with nothing to read.
+enum class PeerEnd { StillOpen, Closed, Reset, TimedOut };
+
+PeerEnd peekPeerEnd(qintptr descriptor)
+{
+    char byte = 0;
+#ifdef Q_OS_WIN
+    const int r = ::recv(SOCKET(descriptor), &byte, 1, MSG_PEEK);
+    const int error = r < 0 ? WSAGetLastError() : 0;
+    const bool reset = error == WSAECONNRESET || error == WSAECONNABORTED;
+    const bool timedOut = error == WSAETIMEDOUT;
+    const bool wouldBlock = error == WSAEWOULDBLOCK;
+#else
+    const auto r = ::recv(int(descriptor), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    const int error = r < 0 ? errno : 0;
+    const bool reset = error == ECONNRESET || error == EPIPE;
+    const bool timedOut = error == ETIMEDOUT;
+    const bool wouldBlock = error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+#endif
+    if (r > 0 || wouldBlock)
+        return PeerEnd::StillOpen;
+    if (r == 0)
+        return PeerEnd::Closed;
+    if (timedOut)
+        return PeerEnd::TimedOut;
+    return reset ? PeerEnd::Reset : PeerEnd::Closed;
+}
+
+// A port typed by the user: a whole number from 1 to 65535, blanks around it allowed.
+std::optional<quint16> portNumber(const QByteArray& text)
+{
+    const QByteArray digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 5)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 65535)
+        return std::nullopt;
+    return quint16(value);
+}
+
+// Bytes that would end or split the request line are sent percent-encoded.
+QByteArray requestPath(const QByteArray& path)
+{
+    return PercentEncoding::encoded(path,
+                                    [](char c) { return ControlBytes::isControl(c) || c == ' '; });
+}
+
+QString hostText(const QByteArray& host)
+{
+    return Cp1251::toUnicode(host);
+}
+
+} // namespace
+
+Download_Control::Download_Control(QObject* parent)
+    : QObject(parent), m_socket(new QTcpSocket(this)), m_statusText(u"Ready"_s)
+{
+    // Straight to the site or to the proxy the user named: never through a proxy of the
+    // environment or the system.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
+    m_timer1.setInterval(500);
+    connect(&m_timer1, &QTimer::timeout, this, &Download_Control::Timer1_Timer);
+    connect(m_socket, &QTcpSocket::connected, this, &Download_Control::WS_Connect);
+    connect(m_socket, &QTcpSocket::readyRead, this, &Download_Control::WS_DataArrival);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &Download_Control::WS_Error);
+}
+
+Download_Control::~Download_Control()
+{
+    m_socket->abort();
+    if (m_wait)
+        m_wait->quit();
+}
+
+void Download_Control::setUseProxyServer(const QByteArray& Name, const QByteArray& Port, bool on)
+{
+    m_useProxy = on;
+    if (on) {
+        m_proxyName = Name;
+        m_proxyPort = Port;
+    }
+}
+
+void Download_Control::setCasheSize(qint16 Size)
+{
+    m_cacheWriter.finish();
+    m_cache.setLimit(Size);
+}
+
+void Download_Control::setStopString(const QByteArray& SString)
+{
+    m_stopString = SString;
+}
+
+void Download_Control::setRHost(const QByteArray& RemoteHost)
+{
+    m_rHost = RemoteHost;
+}
+
+void Download_Control::setPathCasheFiles(const QString& CPath)
+{
+    m_cacheWriter.finish();
+    m_cache.setFolder(CPath);
+}
+
+qint16 Download_Control::SizeCashe() const
+{
+    m_cacheWriter.finish();
+    return m_cache.size();
+}
+
+void Download_Control::ClearCashe()
+{
+    m_cacheWriter.finish();
+    m_cache.clear();
+}
+
+ResponseCache& Download_Control::cache()
+{
+    m_cacheWriter.finish();
+    return m_cache;
+}
+
+QString Download_Control::trafficText() const
+{
+    return u"Трафек: %1 Кб"_s.arg(m_trafficCount / 1024);
+}
+
+QByteArray Download_Control::BuildRequest(const QByteArray& RemoteFile) const
+{
+    const QByteArray path = requestPath(RemoteFile);
+    QByteArray request;
+    if (m_useProxy)
+        request += "GET http://" + m_rHost + path + " HTTP/1.0" + CrLf;
+    else
+        request += "GET " + path + " HTTP/1.0" + CrLf;
+    request += "Accept: */*" + CrLf;
+    request += "Referer: http://" + m_rHost + CrLf;
+    request += "Accept-Language: ru" + CrLf;
+    request += "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)" + CrLf;
+    request += "Host: " + m_rHost + CrLf;
+    request += (m_useProxy ? "Proxy-Connection: Close" : "Connection: Close") + CrLf;
+    request += CrLf;
+    return request;
+}
+
+int Download_Control::WinsockNumber(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::RemoteHostClosedError:
+        return ErrorConnectionReset;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return ErrorNoBufferSpace;
+    case QAbstractSocket::SocketTimeoutError:
+        return ErrorTimedOut;
+    case QAbstractSocket::NetworkError:
+        return 10051;
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10045;
+    default:
+        return ErrorInvalidArgument;
+    }
+}
+
+QByteArray Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
+{
+    closeSocket();
+    setStatusLink(false);
+    m_remoteFile = RemoteFile;
+    m_transferResult.clear();
+    m_replyBuffer.clear();
+    m_casheFile = CasheFile;
+    if (CasheFile && LoadFromCashe()) {
+        setStatus(u"Файл взят из кэша"_s);
+        return m_transferResult;
+    }
+    if (!m_transferResult.isEmpty()) // stopped while the cache was asked
+        return m_transferResult;
+
+    StartAnimation();
+    if (m_useProxy)
+        setStatus(u"Proxy connect %1:%2..."_s.arg(hostText(m_proxyName), hostText(m_proxyPort)));
+    else if (m_rHost.size() <= HostLengthForShortText)
+        setStatus(u"Подключение к http://%1..."_s.arg(hostText(m_rHost)));
+    else
+        setStatus(u"Соединение с %1..."_s.arg(hostText(m_rHost)));
+    connectSocket();
+
+    if (m_transferResult.isEmpty() && !m_abandoned) {
+        QEventLoop wait;
+        m_wait = &wait;
+        wait.exec();
+        m_wait = nullptr;
+    }
+    if (m_transferResult.isEmpty()) { // no window left
+        closeSocket();
+        return {};
+    }
+    closeSocket();
+    StopAnimation();
+    return m_transferResult;
+}
+
+void Download_Control::connectSocket()
+{
+    QByteArray host = m_rHost;
+    quint16 port = m_directPort;
+    if (m_useProxy) {
+        const auto proxyPort = portNumber(m_proxyPort);
+        if (!proxyPort) {
+            raiseSocketError(ErrorInvalidArgument);
+            return;
+        }
+        host = m_proxyName;
+        port = *proxyPort;
+    }
+    m_transferring = true;
+    // Unbuffered, so a reset by the peer can be told from its orderly close.
+    m_socket->connectToHost(hostText(host), port, QIODevice::ReadWrite | QIODevice::Unbuffered);
+}
+
+void Download_Control::Stopped()
+{
+    closeSocket();
+    setStatus(u"Загрузка прервана"_s);
+    StopAnimation();
+    Q_EMIT mainStatusChanged(u"Загрузка прервана"_s);
+    finishWith("stop");
+}
+
+void Download_Control::abandonWait()
+{
+    m_abandoned = true;
+    if (m_wait)
+        m_wait->quit();
+}
+
+void Download_Control::WS_Connect()
+{
+    if (!m_transferring)
+        return;
+    const QByteArray request = BuildRequest(m_remoteFile);
+    m_socket->write(request);
+    setStatus(u"Отправлен запрос"_s);
+    addTraffic(request.size());
+}
+
+void Download_Control::WS_DataArrival()
+{
+    if (!m_transferring)
+        return;
+    qint64 available = m_socket->bytesAvailable();
+    if (available == 0) {
+        switch (peekPeerEnd(m_socket->socketDescriptor())) {
+        case PeerEnd::StillOpen:
+            // Read anyway: the socket only reports new bytes once this one was taken.
+            available = 1;
+            break;
+        case PeerEnd::Closed:
+            WS_Close();
+            return;
+        case PeerEnd::Reset:
+            raiseSocketError(ErrorConnectionReset);
+            return;
+        case PeerEnd::TimedOut:
+            raiseSocketError(ErrorTimedOut);
+            return;
+        }
+    }
+    appendArrival(available);
+}
+
+// While a stop marker is awaited, a large arrival is taken in pieces, each one an arrival of its
+// own, so the transfer ends in the piece that brings the marker: on a fast line a whole page may
+// be waiting, and what lies beyond the marker is never wanted.
+void Download_Control::appendArrival(qint64 available)
+{
+    while (available > 0 && m_transferring) {
+        const qint64 piece = m_stopString.isEmpty() ? available : std::min(available, MarkerPiece);
+        appendPiece(piece);
+        available -= piece;
+    }
+}
+
+void Download_Control::appendPiece(qint64 available)
+{
+    if (m_replyBuffer.size() + available > m_replyLimit) {
+        raiseSocketError(ErrorNoBufferSpace);
+        return;
+    }
+    const qsizetype sizeBefore = m_replyBuffer.size();
+    m_replyBuffer.resize(sizeBefore + available);
+    const qint64 got = m_socket->read(m_replyBuffer.data() + sizeBefore, available);
+    m_replyBuffer.resize(sizeBefore + std::max<qint64>(got, 0));
+    if (got < 0) { // closed between the look and the read
+        WS_Close();
+        return;
+    }
+    if (got == 0)
+        return;
+    setStatus(u"Загрузка данных:  %1 Bytes"_s.arg(m_replyBuffer.size()));
+    Q_EMIT statusShownNow();
+    if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
+        completeTransfer(Ending::AtMarker);
+}
+
+void Download_Control::WS_Close()
+{
+    if (!m_transferring)
+        return;
+    // Nothing at all arrived: not a reply, so the run ends as after a reset.
+    if (m_replyBuffer.isEmpty()) {
+        raiseSocketError(ErrorConnectionReset);
+        return;
+    }
+    // A reply that ends before the length it declares was cut off: never a reply to keep.
+    if (HttpReply::classify(m_replyBuffer) == HttpReply::Verdict::Reply &&
+        HttpReply::isCutShort(m_replyBuffer)) {
+        raiseSocketError(ErrorConnectionReset);
+        return;
+    }
+    completeTransfer(Ending::ServerClosed);
+}
+
+void Download_Control::WS_Error(QAbstractSocket::SocketError error)
+{
+    if (!m_transferring)
+        return;
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        WS_Close();
+        return;
+    }
+    raiseSocketError(WinsockNumber(error));
+}
+
+void Download_Control::completeTransfer(Ending ending)
+{
+    closeSocket();
+    addTraffic(m_replyBuffer.size());
+    switch (HttpReply::classify(m_replyBuffer)) {
+    case HttpReply::Verdict::ProxyAuthError:
+        ShowProxyAuthError();
+        finishWith("error");
+        return;
+    case HttpReply::Verdict::NotFound:
+        finishWith("error");
+        return;
+    case HttpReply::Verdict::Reply:
+        break;
+    }
+    if (m_transferResult == "stop" || m_transferResult == "error")
+        return;
+    setStatus(u"Загрузка завершена"_s);
+    StopAnimation();
+    if (m_casheFile)
+        SaveToCashe(ending == Ending::AtMarker);
+    finishWith(m_replyBuffer);
+}
+
+void Download_Control::raiseSocketError(int number)
+{
+    closeSocket();
+    setStatus(u"Ошибка %1"_s.arg(number));
+    setStatusLink(true);
+    finishWith("error");
+    Q_EMIT socketErrorRaised();
+}
+
+void Download_Control::finishWith(const QByteArray& result)
+{
+    m_transferResult = result;
+    if (m_wait)
+        m_wait->quit();
+}
+
+void Download_Control::closeSocket()
+{
+    m_transferring = false;
+    m_socket->abort();
+}
+
+void Download_Control::addTraffic(qint64 count)
+{
+    m_trafficCount += count;
+    Q_EMIT trafficTextChanged(trafficText());
+}
+
+bool Download_Control::LoadFromCashe()
+{
+    const auto database = m_cacheWriter.databaseFor(m_remoteFile);
+    if (!database)
+        return false;
+    // A click waiting in the queue, such as the stop button, is handled before the lookup.
+    QCoreApplication::processEvents();
+    if (!m_transferResult.isEmpty())
+        return false;
+    const auto reply = m_cache.lookupIn(*database, m_remoteFile);
+    if (!reply)
+        return false;
+    m_transferResult = *reply;
+    return true;
+}
+
+void Download_Control::SaveToCashe(bool cutAtMarker)
+{
+    m_cacheWriter.store(m_remoteFile, m_replyBuffer, cutAtMarker);
+}
+
+void Download_Control::StartAnimation()
+{
+    m_timer1.start();
+}
+
+void Download_Control::StopAnimation()
+{
+    m_timer1.stop();
+    if (m_animFrame == 0)
+        return;
+    m_animFrame = 0;
+    Q_EMIT animFrameChanged(m_animFrame);
+}
+
+void Download_Control::Timer1_Timer()
+{
+    m_animFrame = (m_animFrame + 1) % 6;
+    Q_EMIT animFrameChanged(m_animFrame);
+}
+
+void Download_Control::ShowProxyAuthError()
+{
+    setStatus(u"Ошибка авторизации на прокси"_s);
+    Q_EMIT mainStatusChanged(u"Ошибка авторизации на прокси-сервере"_s);
+}
+
+void Download_Control::setStatus(const QString& text)
+{
+    m_statusText = text;
+    Q_EMIT statusTextChanged(text);
+}
+
+void Download_Control::setStatusLink(bool isLink)
+{
+    m_statusIsLink = isLink;
+    Q_EMIT statusLinkChanged(isLink);
+}

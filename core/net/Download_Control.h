@@ -1,0 +1,143 @@
+#pragma once
+
+#include "core/net/CacheWriter.h"
+#include "core/net/ResponseCache.h"
+#include "core/net/Transfer.h"
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QEventLoop;
+class QTcpSocket;
+
+// The program's HTTP/1.0 client: one request per connection, directly to the site on port 80 or
+// through a proxy, ending early at the stop marker, with a disk cache of success replies.
+// Everything it would show elsewhere (the window's status line, the traffic line, its own status
+// panel) leaves as signals, and a socket error is announced so the host can switch the run off.
+class Download_Control : public QObject, public Transfer {
+    Q_OBJECT
+
+public:
+    // The largest reply kept in memory; a longer one ends as a socket error.
+    static constexpr qint64 DefaultReplyLimit = qint64(256) * 1024 * 1024;
+    static constexpr int HostLengthForShortText = 15;
+    // The most taken at once while a stop marker is awaited.
+    static constexpr qint64 MarkerPiece = 16 * 1024;
+
+    explicit Download_Control(QObject* parent = nullptr);
+    ~Download_Control() override;
+
+    void setUseProxyServer(const QByteArray& Name, const QByteArray& Port, bool on) override;
+    void setCasheSize(qint16 Size) override;
+    void setStopString(const QByteArray& SString) override;
+    void setRHost(const QByteArray& RemoteHost) override;
+    QByteArray Down(const QByteArray& RemoteFile, bool CasheFile) override;
+    void Stopped() override;
+    QByteArray TransferResult() const override { return m_transferResult; }
+
+    // The cache folder; its database is "!Cashe.dat" inside it.
+    void setPathCasheFiles(const QString& CPath);
+    // The number of stored replies; 0 without a database.
+    qint16 SizeCashe() const;
+    // Empties the cache folder and starts a new database. Throws OperationError when the folder
+    // cannot be made.
+    void ClearCashe();
+    // Replies are stored on a thread of their own after their transfer: these wait for that.
+    ResponseCache& cache();
+    void finishCaching() override { m_cacheWriter.finish(); }
+
+    // Bytes sent and received over the network since the engine was made; cache hits add nothing.
+    qint64 TrafficCount() const { return m_trafficCount; }
+    QString trafficText() const;
+
+    QString statusText() const { return m_statusText; }
+    bool statusIsLink() const { return m_statusIsLink; }
+    int animFrame() const { return m_animFrame; }
+    bool isAnimating() const { return m_timer1.isActive(); }
+
+    // The request text of a transfer of `RemoteFile` with the current settings.
+    QByteArray BuildRequest(const QByteArray& RemoteFile) const;
+
+    // The number Winsock gives the same failure, so the status line reads alike everywhere.
+    static int WinsockNumber(QAbstractSocket::SocketError error);
+
+    // Direct connections go to `RHost` at this port; the site's port 80 unless a local copy of
+    // the site is used.
+    void setDirectPort(quint16 port) { m_directPort = port; }
+    // Lower reply limit, so the limit can be tried without a huge reply.
+    void setReplyLimit(qint64 bytes) { m_replyLimit = bytes; }
+
+public Q_SLOTS:
+    // The program has no window left: a waiting Down returns "" at once, and so does every later
+    // one.
+    void abandonWait();
+
+Q_SIGNALS:
+    // Text for the Main window's status label.
+    void mainStatusChanged(const QString& text);
+    // Text for the Main window's traffic label.
+    void trafficTextChanged(const QString& text);
+    // A socket error ended the transfer; the host switches the run off.
+    void socketErrorRaised();
+    // The engine's own status line, its link look, and the busy icon's frame when it changes.
+    void statusTextChanged(const QString& text);
+    // The receiving count just changed: it is to be on screen at once, inside the long wait.
+    void statusShownNow();
+    void statusLinkChanged(bool isLink);
+    void animFrameChanged(int frame);
+
+private:
+    void WS_Connect();
+    void WS_DataArrival();
+    void WS_Close();
+    void WS_Error(QAbstractSocket::SocketError error);
+    void Timer1_Timer();
+
+    void connectSocket();
+    void appendArrival(qint64 available);
+    void appendPiece(qint64 available);
+    enum class Ending { ServerClosed, AtMarker };
+    void completeTransfer(Ending ending);
+    void raiseSocketError(int number);
+    void finishWith(const QByteArray& result);
+    void closeSocket();
+    void addTraffic(qint64 count);
+
+    bool LoadFromCashe();
+    void SaveToCashe(bool cutAtMarker);
+
+    void StartAnimation();
+    void StopAnimation();
+    void ShowProxyAuthError();
+    void setStatus(const QString& text);
+    void setStatusLink(bool isLink);
+
+    QTcpSocket* m_socket = nullptr;
+    QEventLoop* m_wait = nullptr;
+    QTimer m_timer1;
+    ResponseCache m_cache;
+    CacheWriter m_cacheWriter{m_cache};
+
+    QByteArray m_rHost;
+    bool m_useProxy = false;
+    QByteArray m_proxyName;
+    QByteArray m_proxyPort;
+    QByteArray m_stopString;
+    QByteArray m_remoteFile;
+    bool m_casheFile = false;
+    QByteArray m_replyBuffer;
+    QByteArray m_transferResult;
+    bool m_transferring = false;
+    bool m_abandoned = false;
+
+    qint64 m_trafficCount = 0;
+    qint64 m_replyLimit = DefaultReplyLimit;
+    quint16 m_directPort = 80;
+
+    QString m_statusText;
+    bool m_statusIsLink = false;
+    int m_animFrame = 0;
+};

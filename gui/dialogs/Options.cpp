@@ -1,0 +1,119 @@
+#include "gui/dialogs/Options.h"
+
+#include "core/net/ResponseCache.h"
+#include "core/platform/OperationError.h"
+#include "gui/widgets/ShapeOutline.h"
+#include "gui/widgets/SpinArrows.h"
+#include "gui/widgets/SystemColors.h"
+#include "gui/widgets/TamskXpButton.h"
+#include "gui/widgets/Twips.h"
+#include "gui/widgets/WindowLook.h"
+
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QLabel* addFigure(QWidget& window, const QString& name, const QString& placeholder, int left,
+                  int top, int width, int height)
+{
+    QLabel* figure =
+        WindowLook::addLabel(window, name, placeholder, window.font(), left, top, width, height);
+    figure->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    figure->setLineWidth(1);
+    figure->setAlignment(Qt::AlignCenter);
+    return figure;
+}
+
+} // namespace
+
+Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_cache(cache), m_CasheSizeSetting(CasheSizeSetting)
+{
+    setObjectName(u"Options"_s);
+    setWindowTitle(u"Настройки кэширования"_s);
+    setFont(WindowLook::msSansSerif());
+    WindowLook::fixClientSize(*this, 2910, 1830);
+
+    auto* frame = new ShapeOutline(Qt::white, this);
+    frame->setObjectName(u"Shape1"_s);
+    frame->setGeometry(Twips::toPixels(60, 60, 2775, 1215));
+
+    WindowLook::addLabel(*this, u"Label2"_s, u"Размер кэша:"_s, font(), 180, 180);
+    m_KS = addFigure(*this, u"KS"_s, u"500"_s, 1260, 180, 570, 255);
+    m_KSV = new SpinArrows(this);
+    m_KSV->setObjectName(u"KSV"_s);
+    m_KSV->setGeometry(Twips::toPixels(1860, 180, 195, 255));
+    m_KSV->setRange(LimitMin, LimitMax);
+    m_KSV->setValue(LimitMax);
+    m_KSV->setFocusPolicy(Qt::StrongFocus);
+    connect(m_KSV, &SpinArrows::valueChanged, this, &Options::KSV_Change);
+    WindowLook::addLabel(*this, u"Label1"_s, u"файлов"_s, font(), 2100, 180);
+
+    WindowLook::addLabel(*this, u"Label3"_s, u"Текущий размер:"_s, font(), 180, 540);
+    m_TRC = addFigure(*this, u"TRC"_s, u"100"_s, 1560, 540, 510, 255);
+    WindowLook::addLabel(*this, u"Label5"_s, u"файлов"_s, font(), 2100, 540);
+
+    const quint32 caption = SystemColors::WindowFrame;
+    const quint32 hover = SystemColors::WindowText;
+    m_CLCashe = WindowLook::addButton(
+        *this, {u"CLCashe"_s, u"Фтопку кэш!"_s, 240, 840, 2415, 315, caption, hover});
+    m_OK =
+        WindowLook::addButton(*this, {u"OK"_s, u"Зачот"_s, 720, 1380, 1035, 375, caption, hover});
+    m_Cancel = WindowLook::addButton(
+        *this, {u"Cancel"_s, u"Нафек"_s, 1800, 1380, 1035, 375, caption, hover});
+    connect(m_CLCashe, &TamskXpButton::Click, this, &Options::CLCashe_Click);
+    connect(m_OK, &TamskXpButton::Click, this, &Options::OK_Click);
+    connect(m_Cancel, &TamskXpButton::Click, this, &Options::Cancel_Click);
+
+    QWidget::setTabOrder(m_OK, m_KSV);
+    QWidget::setTabOrder(m_KSV, m_CLCashe);
+    QWidget::setTabOrder(m_CLCashe, m_Cancel);
+    m_OK->setFocus();
+
+    Form_Load();
+    WindowLook::centreOnScreen(*this);
+}
+
+void Options::Form_Load()
+{
+    WindowLook::addBackground(*this);
+    // A hand-edited limit outside the spin's range is shown at the nearest bound.
+    m_KSV->setValue(m_CasheSizeSetting);
+    m_KS->setText(QString::number(m_KSV->value()));
+    showCacheSize();
+}
+
+void Options::KSV_Change(int value)
+{
+    m_KS->setText(QString::number(value));
+}
+
+void Options::OK_Click()
+{
+    m_CasheSizeSetting = qint16(m_KSV->value());
+    accept();
+}
+
+void Options::CLCashe_Click()
+{
+    try {
+        m_cache.clear();
+    } catch (const OperationError&) {
+        // What is left is shown below.
+    }
+    showCacheSize();
+}
+
+void Options::Cancel_Click()
+{
+    reject();
+}
+
+void Options::showCacheSize()
+{
+    m_TRC->setText(QString::number(m_cache.size()));
+}

@@ -1,0 +1,163 @@
+#include "gui/widgets/RImage.h"
+
+#include "gui/widgets/AccessibleControls.h"
+#include "gui/widgets/SystemColors.h"
+#include "gui/widgets/Twips.h"
+
+#include <QImageReader>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace {
+
+const QColor Ground(0xE0, 0xE0, 0xE0);
+
+} // namespace
+
+RImage::RImage(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    AccessibleControls::install();
+    m_loadTimer.setSingleShot(true);
+    m_loadTimer.setInterval(40);
+    connect(&m_loadTimer, &QTimer::timeout, this, &RImage::load);
+}
+
+void RImage::setPicture(const QString& path)
+{
+    m_path = path;
+    m_pending = true;
+    if (!m_loadTimer.isActive())
+        m_loadTimer.start();
+}
+
+QRectF RImage::imageRect() const
+{
+    loadPending();
+    return m_imageRect;
+}
+
+const QImage& RImage::shownPicture() const
+{
+    loadPending();
+    return m_shown;
+}
+
+// What is shown must be what was given, whoever asks.
+void RImage::loadPending() const
+{
+    if (m_pending)
+        const_cast<RImage*>(this)->load();
+}
+
+// A file that cannot be loaded leaves the picture shown before.
+void RImage::load()
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
+    QImageReader reader(m_path);
+    reader.setAutoTransform(false);
+    QImage loaded = reader.read();
+    if (!loaded.isNull())
+        m_picture = std::move(loaded);
+    FitPicture();
+}
+
+// Scales the picture to touch the left and right or the top and bottom edges, centred the other
+// way. The control's own ratio is the threshold.
+void RImage::FitPicture()
+{
+    if (m_picture.isNull() || m_picture.height() == 0)
+        return;
+    const double ratio = double(m_picture.width()) / double(m_picture.height());
+    float left, top, width, height;
+    if (ratio > Aspect) {
+        width = m_width;
+        height = float(width / ratio);
+        top = (m_height - height) / 2;
+        left = 0;
+    } else {
+        height = m_height;
+        width = float(height * ratio);
+        left = (m_width - width) / 2;
+        top = 0;
+    }
+    m_imageRect = QRectF(left, top, width, height);
+    m_shown = m_picture;
+    m_scaled = {};
+    update();
+}
+
+void RImage::setSizeTwips(float width, float height)
+{
+    loadPending();
+    m_width = width;
+    m_height = height;
+    applyAspect();
+}
+
+// The height follows the width; the shown picture fills its new size until the next fit.
+void RImage::applyAspect()
+{
+    m_height = float(m_width / Aspect);
+    m_imageRect.setSize(QSizeF(m_width, m_height));
+    m_scaled = {};
+    const QSize pixels(Twips::toPixels(m_width), Twips::toPixels(m_height));
+    if (size() != pixels) {
+        m_resizing = true;
+        resize(pixels);
+        m_resizing = false;
+    }
+    update();
+}
+
+void RImage::resizeEvent(QResizeEvent* event)
+{
+    if (m_resizing)
+        return;
+    loadPending();
+    const QSize pixels = event->size();
+    if (pixels == QSize(Twips::toPixels(m_width), Twips::toPixels(m_height)))
+        return;
+    m_width = float(Twips::toTwips(pixels.width()));
+    m_height = float(Twips::toTwips(pixels.height()));
+    applyAspect();
+}
+
+void RImage::paintEvent(QPaintEvent*)
+{
+    loadPending();
+    QPainter painter(this);
+    painter.fillRect(rect(), Ground);
+    painter.setPen(SystemColors::toColor(SystemColors::WindowText, palette()));
+    painter.drawRect(QRect(0, 0, Twips::toPixels(m_width) - 1, Twips::toPixels(m_height) - 1));
+    if (m_shown.isNull())
+        return;
+    const QRect target(Twips::toPixels(m_imageRect.left()), Twips::toPixels(m_imageRect.top()),
+                       Twips::toPixels(m_imageRect.width()), Twips::toPixels(m_imageRect.height()));
+    if (target.isEmpty())
+        return;
+    painter.drawImage(target.topLeft(), scaledFor(target.size()));
+}
+
+// The shown picture at the size it is painted, for the screen's pixel ratio, made once for every
+// picture and size rather than on every repaint.
+const QImage& RImage::scaledFor(const QSize& size)
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    if (m_scaled.size() != pixels || m_scaled.devicePixelRatio() != ratio) {
+        // Filtered as a stretched paint filters it: cheaper than an area-averaged scaling and
+        // alike to the eye at these sizes.
+        m_scaled = QImage(pixels, m_shown.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                            : QImage::Format_RGB32);
+        m_scaled.fill(Qt::transparent);
+        QPainter painter(&m_scaled);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(QPoint(0, 0), pixels), m_shown);
+        painter.end();
+        m_scaled.setDevicePixelRatio(ratio);
+    }
+    return m_scaled;
+}

@@ -1,0 +1,131 @@
+#include "gui/widgets/WindowLook.h"
+
+#include "gui/resources/Artwork.h"
+#include "gui/widgets/AmbientProperties.h"
+#include "gui/widgets/PropertyBag.h"
+#include "gui/widgets/TamskXpButton.h"
+#include "gui/widgets/Twips.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace WindowLook {
+
+namespace {
+
+QFont named(const QStringList& families, qreal pointSize, bool bold)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+QFont msSansSerif(bool bold, bool underline)
+{
+    QFont font = named({u"MS Sans Serif"_s, u"Microsoft Sans Serif"_s, u"Tahoma"_s, u"Arial"_s,
+                        u"Liberation Sans"_s, u"Nimbus Sans"_s, u"DejaVu Sans"_s},
+                       8.25, bold);
+    font.setStyleHint(QFont::SansSerif);
+    font.setUnderline(underline);
+    return font;
+}
+
+QFont verdana(qreal pointSize, bool bold)
+{
+    QFont font =
+        named({u"Verdana"_s, u"DejaVu Sans"_s, u"Nimbus Sans"_s, u"Arial"_s}, pointSize, bold);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont courierNew(qreal pointSize, bool bold)
+{
+    QFont font =
+        named({u"Courier New"_s, u"Liberation Mono"_s, u"Nimbus Mono PS"_s, u"DejaVu Sans Mono"_s},
+              pointSize, bold);
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
+QLabel* addBackground(QWidget& window)
+{
+    auto* bg = new QLabel(&window);
+    bg->setObjectName(u"BG"_s);
+    bg->setPixmap(QPixmap::fromImage(Artwork::backgroundGradient()));
+    bg->setScaledContents(true);
+    bg->setGeometry(0, 0, window.width(), window.height());
+    bg->lower();
+    return bg;
+}
+
+QLabel* addLabel(QWidget& window, const QString& name, const QString& text, const QFont& font,
+                 int left, int top, int width, int height)
+{
+    auto* label = new QLabel(text, &window);
+    label->setObjectName(name);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
+    label->setPalette(palette);
+    if (width > 0 && height > 0) {
+        label->setGeometry(Twips::toPixels(left, top, width, height));
+    } else {
+        label->move(Twips::toPixels(left), Twips::toPixels(top));
+        label->adjustSize();
+    }
+    return label;
+}
+
+QLabel* addPicture(QWidget& window, const QString& name, const QImage& picture, int left, int top,
+                   int width, int height)
+{
+    auto* label = new QLabel(&window);
+    label->setObjectName(name);
+    label->setPixmap(QPixmap::fromImage(picture));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(Twips::toPixels(left, top, width, height));
+    return label;
+}
+
+TamskXpButton* addButton(QWidget& window, const ButtonDesign& design)
+{
+    auto* button = new TamskXpButton(&window);
+    button->setObjectName(design.name);
+    button->setGeometry(Twips::toPixels(design.left, design.top, design.width, design.height));
+
+    const AmbientProperties ambient{window.font(), SystemColors::WindowText, design.name};
+    PropertyBag bag;
+    bag.WriteProperty(u"Caption"_s, design.caption);
+    bag.WriteProperty(u"Font"_s, msSansSerif());
+    bag.WriteProperty(u"ForeColor"_s, design.foreColor);
+    bag.WriteProperty(u"ForeHover"_s, design.foreHover);
+    bag.WriteProperty(u"Enabled"_s, design.enabled);
+    button->ReadProperties(bag, ambient);
+    return button;
+}
+
+void fixClientSize(QWidget& window, int widthTwips, int heightTwips)
+{
+    window.setFixedSize(Twips::toPixels(widthTwips), Twips::toPixels(heightTwips));
+}
+
+void centreOnScreen(QWidget& window)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+} // namespace WindowLook

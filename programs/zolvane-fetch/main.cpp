@@ -1,0 +1,126 @@
+// zolvane-fetch: the download run without a window.
+#include "core/crawl/CrawlDriver.h"
+#include "core/net/Download_Control.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/ProgramFolder.h"
+#include "programs/zolvane-fetch/FetchHost.h"
+#include "programs/zolvane-fetch/FetchOptions.h"
+#include "programs/zolvane-fetch/StopSignals.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3, NotSaved = 4 };
+
+ProgramFolder programFolder(const FetchOptions& options)
+{
+    if (options.programFolder.isEmpty())
+        return ProgramFolder::forThisProgram();
+    return ProgramFolder(options.programFolder);
+}
+
+int runFetch(const FetchOptions& options)
+{
+    QTextStream err(stderr);
+    const ProgramFolder folder = programFolder(options);
+    if (!QDir().mkpath(folder.root())) {
+        err << u"cannot make the folder %1"_s.arg(folder.root()) << Qt::endl;
+        return Failed;
+    }
+
+    Download_Control engine;
+    engine.setPathCasheFiles(folder.cache());
+    FetchHost host(options);
+    CrawlDriver driver(engine, host, folder);
+    host.attach(driver);
+
+    QString engineStatus;
+    QObject::connect(&engine, &Download_Control::mainStatusChanged, &engine,
+                     [&host](const QString& text) { host.setStat(text); });
+    QObject::connect(&engine, &Download_Control::trafficTextChanged, &engine,
+                     [&host](const QString& text) { host.setTrafficText(text); });
+    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine,
+                     [&engineStatus](const QString& text) { engineStatus = text; });
+    bool networkError = false;
+    QObject::connect(&engine, &Download_Control::socketErrorRaised, &driver, [&] {
+        if (driver.Running()) {
+            networkError = true;
+            err << engineStatus << Qt::endl;
+        }
+        driver.socketError();
+    });
+
+    StopSignals stops;
+    QObject::connect(&stops, &StopSignals::stopRequested, &driver, [&driver] {
+        if (driver.Running())
+            driver.Down_Click();
+    });
+
+    driver.Down_Click();
+
+    QTextStream out(stdout);
+    if (options.quiet)
+        out << host.lastStat() << Qt::endl;
+    if (FileSystem::FileExists(folder.album()))
+        out << u"Альбом: %1"_s.arg(QDir::toNativeSeparators(folder.album())) << Qt::endl;
+
+    if (host.failureShown())
+        return Failed;
+    if (driver.PageIndex() - 1 == driver.PageCount())
+        return driver.unsavedPictures() > 0 || driver.albumUnsaved() ? NotSaved : Complete;
+    if (stops.received())
+        return Stopped;
+    return networkError ? NetworkError : Stopped;
+}
+
+// Without a window nothing needs the GLib event loop, and Qt's own wakes itself far less often
+// per socket event. The choice is taken back at once so that nothing started later inherits it.
+class PlainEventLoopChoice {
+public:
+    PlainEventLoopChoice() : m_chosenHere(!qEnvironmentVariableIsSet(Variable))
+    {
+        if (m_chosenHere)
+            qputenv(Variable, "1");
+    }
+    ~PlainEventLoopChoice()
+    {
+        if (m_chosenHere)
+            qunsetenv(Variable);
+    }
+    PlainEventLoopChoice(const PlainEventLoopChoice&) = delete;
+    PlainEventLoopChoice& operator=(const PlainEventLoopChoice&) = delete;
+
+private:
+    static constexpr const char* Variable = "QT_NO_GLIB";
+    bool m_chosenHere;
+};
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[])
+{
+    const PlainEventLoopChoice plainLoop;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const auto app = makeApplication(argc, argv);
+    // Named as the program with a window: both share the per-user folder.
+    QCoreApplication::setApplicationName(ProgramFolder::ApplicationName);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZOLVANE_VERSION));
+
+    const FetchOptions options = FetchOptions::parse(QCoreApplication::arguments());
+    if (options.exitCode >= 0) {
+        QTextStream(options.exitCode == 0 ? stdout : stderr) << options.message;
+        return options.exitCode;
+    }
+    return runFetch(options);
+}

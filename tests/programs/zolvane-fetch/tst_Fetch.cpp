@@ -1,0 +1,317 @@
+// zolvane-fetch as a user runs it: its command line, its output, Ctrl+C and its exit status.
+#include "DemoSiteThread.h"
+#include "core/crawl/PictureName.h"
+#include "core/settings/Ini.h"
+#include "support/ScratchFolder.h"
+#include "support/TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString fetchProgram()
+{
+    return QStringLiteral(ZOLVANE_BIN_DIR) + u"/zolvane-fetch"_s;
+}
+
+struct Finished {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Finished finish(QProcess& process)
+{
+    Finished result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+Finished runFetch(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(fetchProgram(), arguments);
+    if (!process.waitForStarted())
+        return {};
+    return finish(process);
+}
+
+} // namespace
+
+class TestFetch : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DemoSiteThread> m_site;
+    std::unique_ptr<QTemporaryDir> m_folder;
+
+    QString folder() const { return m_folder->path(); }
+    QString album() const { return folder() + u"/downloads/index.htm"_s; }
+
+    QStringList siteArguments(int pages) const
+    {
+        return {u"--folder"_s,          folder(),          u"--pages"_s,
+                QString::number(pages), u"--proxy"_s,      u"--proxy-name"_s,
+                u"127.0.0.1"_s,         u"--proxy-port"_s, QString::number(m_site->port())};
+    }
+
+    int albumRows() const { return int(TestSupport::readAll(album()).count("<tr>\r\n<td>\r\n")); }
+
+    QString savedPicture(int page) const
+    {
+        return folder() + u"/downloads/"_s +
+               PictureName::diskName(PictureName::safeName(m_site->content().picture(page).name));
+    }
+
+    // The database is complete, and every entry it names holds a reply.
+    void verifyCacheIsWhole() const
+    {
+        const QString cache = folder() + u"/!cashe"_s;
+        const QByteArray database = TestSupport::readAll(cache + u"/!Cashe.dat"_s);
+        if (database.isEmpty())
+            return;
+        QVERIFY(database.endsWith("\r\n"));
+        for (const auto& [key, path] : Ini::ReadSection(database, "Cashe")) {
+            const QString entry = cache + u'/' + QString::fromLatin1(key) + u".tmp"_s;
+            QVERIFY2(QFileInfo(entry).size() > 0, qPrintable(entry));
+        }
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_site = std::make_unique<DemoSiteThread>();
+        m_folder = std::make_unique<QTemporaryDir>(ScratchFolder::templatePath());
+        QVERIFY(m_folder->isValid());
+        QVERIFY(QDir().mkpath(folder() + u"/data"_s));
+        for (const QString& name : {u"bg.gif"_s, u"bghead.gif"_s, u"head.gif"_s})
+            QVERIFY(QFile::copy(QStringLiteral(ZOLVANE_BIN_DIR) + u"/data/"_s + name,
+                                folder() + u"/data/"_s + name));
+    }
+
+    void cleanup()
+    {
+        m_site.reset();
+        m_folder.reset();
+    }
+
+    void help()
+    {
+        const Finished done = runFetch({u"--help"_s});
+        QCOMPARE(done.exitCode, 0);
+        QVERIFY(done.out.contains(u"--pages"_s));
+        QVERIFY(done.out.contains(u"Exit status"_s));
+    }
+
+    void wrongCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no pages") << QStringList{u"--pages"_s, u"0"_s};
+        QTest::newRow("too many pages") << QStringList{u"--pages"_s, u"3001"_s};
+        QTest::newRow("not a number") << QStringList{u"-n"_s, u"ten"_s};
+        QTest::newRow("cache too big") << QStringList{u"--cache"_s, u"40000"_s};
+        QTest::newRow("unknown option") << QStringList{u"--window"_s};
+        QTest::newRow("stray argument") << QStringList{u"10"_s};
+    }
+
+    void wrongCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        arguments.prepend(folder());
+        arguments.prepend(u"--folder"_s);
+        const Finished done = runFetch(arguments);
+        QCOMPARE(done.exitCode, 64);
+        QVERIFY(!done.err.isEmpty());
+        // Nothing was fetched or written.
+        QCOMPARE(m_site->stats().requests, 0);
+        QVERIFY(!QFile::exists(folder() + u"/downloads"_s));
+    }
+
+    void completeRun()
+    {
+        const Finished done = runFetch(siteArguments(3));
+        QCOMPARE(done.exitCode, 0);
+        const QStringList lines = done.out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList stats = {
+            u"Грузиццo главная..."_s,    u"Грузиццo страница 1..."_s, u"Грузиццо картинка 1..."_s,
+            u"Грузиццo страница 2..."_s, u"Грузиццо картинка 2..."_s, u"Грузиццo страница 3..."_s,
+            u"Грузиццо картинка 3..."_s, u"Создание альбома..."_s,    u"Фсе. Можно фтыкать."_s};
+        QStringList shownStats = lines;
+        shownStats.removeIf([](const QString& line) {
+            return line.startsWith(u'[') || line.startsWith(u"Альбом: "_s);
+        });
+        QCOMPARE(shownStats, stats);
+        for (int i = 1; i <= 3; ++i) {
+            const QString saved = QDir(folder()).filePath(
+                u"downloads/"_s + QString::fromLatin1(m_site->content().picture(i).name));
+            const QString progress = u"[%1/3] %2 (%3 bytes)"_s.arg(i).arg(saved).arg(
+                m_site->content().pictureBytes(i).size());
+            QVERIFY2(std::any_of(lines.cbegin(), lines.cend(),
+                                 [&](const QString& l) { return l.startsWith(progress); }),
+                     qPrintable(progress));
+        }
+        QCOMPARE(lines.last(), u"Альбом: "_s + album());
+        QCOMPARE(albumRows(), 3);
+        // The headless run leaves the settings file to the program with a window.
+        QVERIFY(!QFile::exists(folder() + u"/options.ini"_s));
+        QVERIFY(QFile::exists(folder() + u"/!cashe/!Cashe.dat"_s));
+    }
+
+    void quietRun()
+    {
+        QStringList arguments = siteArguments(2);
+        arguments << u"--quiet"_s;
+        const Finished done = runFetch(arguments);
+        QCOMPARE(done.exitCode, 0);
+        QCOMPARE(done.out, u"Фсе. Можно фтыкать.\nАльбом: "_s + album() + u'\n');
+    }
+
+    void signalStopsLikeTheButton_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl+C") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+
+    void signalStopsLikeTheButton()
+    {
+        QFETCH(int, signal);
+        QVERIFY(m_site->server().addFault("stall=picture:3"));
+        QProcess process;
+        process.start(fetchProgram(), siteArguments(5));
+        QVERIFY(process.waitForStarted());
+        QByteArray out;
+        const QDeadlineTimer deadline(30000);
+        while (!out.contains("Грузиццо картинка 3...") && !deadline.hasExpired() &&
+               process.state() == QProcess::Running) {
+            process.waitForReadyRead(1000);
+            out += process.readAllStandardOutput();
+        }
+        QVERIFY(out.contains("Грузиццо картинка 3..."));
+        ::kill(pid_t(process.processId()), signal);
+        Finished done = finish(process);
+        done.out.prepend(QString::fromUtf8(out));
+        QCOMPARE(done.exitCode, 2);
+        QVERIFY(done.out.contains(u"Загрузка прервана\nАбламался\n"_s));
+        QVERIFY(!done.out.contains(u"Фсе"_s));
+        QCOMPARE(albumRows(), 2);
+    }
+
+    void pageThatIsNotThereFails()
+    {
+        QVERIFY(m_site->server().addFault("404=page:2"));
+        const Finished done = runFetch(siteArguments(4));
+        QCOMPARE(done.exitCode, 1);
+        QVERIFY(done.err.contains(u"Ужос нах!: Ашиыпка при абработке страниц сайта золванеком."_s));
+        QVERIFY(!QFile::exists(album()));
+    }
+
+    void networkErrorEndsEarly()
+    {
+        // A port nobody listens on: the proxy connection is refused.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 closedPort = probe.serverPort();
+        probe.close();
+        QStringList arguments = siteArguments(2);
+        arguments.last() = QString::number(closedPort);
+        QVERIFY(QDir().mkpath(folder() + u"/downloads"_s));
+        const Finished done = runFetch(arguments);
+        QCOMPARE(done.exitCode, 3);
+        QVERIFY(done.out.contains(u"Абламался"_s));
+        QVERIFY(done.err.contains(u"10061"_s));
+        QCOMPARE(albumRows(), 0);
+        QVERIFY(QFile::exists(album()));
+    }
+
+    // Nothing could be saved: the run must not end as if all went well.
+    void nothingSavedIsNoSuccess()
+    {
+        TestSupport::writeAll(folder() + u"/downloads"_s, "a file, not a folder");
+        const Finished done = runFetch(siteArguments(3));
+        QCOMPARE(done.exitCode, 4);
+        QVERIFY2(done.out.contains(u"Фсе, но 3 картинки и альбом не записались: нет папки."_s),
+                 qPrintable(done.out));
+        QVERIFY(!done.out.contains(u"Фсе. Можно фтыкать."_s));
+        QCOMPARE(TestSupport::readAll(folder() + u"/downloads"_s),
+                 QByteArray("a file, not a folder"));
+    }
+
+    // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
+    // decoration images and the cache, whose database never names an entry it lacks.
+    void killedRunsLeaveEveryFileOldOrNew()
+    {
+        DemoSiteOptions options;
+        options.dripBytes = 512;
+        options.dripPauseMs = 1;
+        m_site = std::make_unique<DemoSiteThread>(options);
+        QVERIFY(m_site->server().addFault("drip=all"));
+        constexpr int Pages = 8;
+        const QString downloads = folder() + u"/downloads"_s;
+        QVERIFY(QDir().mkpath(downloads));
+        const QByteArray oldBytes = "an older picture of that name";
+        for (int i = 1; i <= Pages; ++i)
+            TestSupport::writeAll(savedPicture(i), oldBytes);
+        TestSupport::writeAll(album(), "an older album");
+
+        // A cache of one entry: every store empties the cache and writes a new database, and no
+        // run is shortened by what an earlier one kept.
+        QStringList arguments = siteArguments(Pages);
+        arguments << u"--cache"_s << u"0"_s;
+        for (const int killAfterMs : {40, 150, 300, 450, 600}) {
+            QProcess process;
+            process.start(fetchProgram(), arguments);
+            QVERIFY(process.waitForStarted());
+            QTest::qWait(killAfterMs);
+            if (process.state() != QProcess::NotRunning) {
+                process.kill();
+                QVERIFY(process.waitForFinished());
+            }
+
+            // Pages 1 and 6 share a name: either picture may stand under it.
+            for (int i = 1; i <= Pages; ++i) {
+                const QByteArray bytes = TestSupport::readAll(savedPicture(i));
+                bool known = bytes == oldBytes;
+                for (int j = 1; j <= Pages; ++j)
+                    known |= savedPicture(j) == savedPicture(i) &&
+                             bytes == m_site->content().pictureBytes(j);
+                QVERIFY2(known, qPrintable(savedPicture(i)));
+            }
+            const QByteArray albumBytes = TestSupport::readAll(album());
+            QVERIFY(albumBytes == "an older album" || albumBytes.endsWith("</html>\r\n"));
+            for (const QString& name : {u"bg.gif"_s, u"bghead.gif"_s, u"head.gif"_s}) {
+                const QString copy = downloads + u'/' + name;
+                QVERIFY(!QFile::exists(copy) ||
+                        TestSupport::readAll(copy) ==
+                            TestSupport::readAll(folder() + u"/data/"_s + name));
+            }
+            verifyCacheIsWhole();
+        }
+        // And the next run, from that cache, ends as if nothing had happened.
+        QCOMPARE(runFetch(siteArguments(Pages)).exitCode, 0);
+        for (const int i : {2, 3, 4, 5, 6, 7, 8})
+            QCOMPARE(TestSupport::readAll(savedPicture(i)), m_site->content().pictureBytes(i));
+        QCOMPARE(albumRows(), Pages);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFetch)
+#include "tst_Fetch.moc"
