@@ -419,10 +419,6 @@ void TamskXpButton::resizeEvent(QResizeEvent*)
 {
     const QRect client = rect();
     m_state.ClientRect = {0, 0, client.width(), client.height()};
-    m_state.EdgeRight = m_state.ClientRect.right - 1;
-    m_state.EdgeLeft = m_state.ClientRect.left;
-    m_state.EdgeTop = m_state.ClientRect.top;
-    m_state.EdgeBottom = m_state.ClientRect.bottom;
     m_state.RegionWidth = m_state.ClientRect.right;
     m_state.RegionHeight = m_state.ClientRect.bottom;
     Repaint(0);
@@ -564,11 +560,11 @@ void TamskXpButton::keyPressEvent(QKeyEvent* event)
     const qint16 keyCode = VirtualKeys::fromKeyEvent(*event);
     const qint16 shift = EventCodes::shift(event->modifiers());
     m_state.LastKeyCode = keyCode;
-    if (keyCode == 32 || keyCode == 13)
+    if (keyCode == VirtualKeys::Space || keyCode == VirtualKeys::Return)
         Repaint(1);
-    else if (keyCode == 37 || keyCode == 39)
+    else if (keyCode == VirtualKeys::Left || keyCode == VirtualKeys::Right)
         moveFocus(true);
-    else if (keyCode == 40 || keyCode == 38)
+    else if (keyCode == VirtualKeys::Down || keyCode == VirtualKeys::Up)
         moveFocus(false);
     Q_EMIT KeyDown(keyCode, shift);
     const int typed = typedCharacter(event);
@@ -581,7 +577,8 @@ void TamskXpButton::keyReleaseEvent(QKeyEvent* event)
     if (event->isAutoRepeat())
         return;
     const qint16 keyCode = VirtualKeys::fromKeyEvent(*event);
-    if ((keyCode == 13 || keyCode == 32) && m_state.LastKeyCode == keyCode) {
+    if ((keyCode == VirtualKeys::Return || keyCode == VirtualKeys::Space) &&
+        m_state.LastKeyCode == keyCode) {
         Repaint(0);
         m_state.LastButton = 1;
         update();

@@ -21,10 +21,6 @@ public:
     // The button's state record, as the drawing reads it.
     struct State {
         GdiCanvas::Rect ClientRect;
-        qint32 EdgeLeft = 0;
-        qint32 EdgeTop = 0;
-        qint32 EdgeRight = 0;
-        qint32 EdgeBottom = 0;
         qint32 RegionWidth = 0;
         qint32 RegionHeight = 0;
         bool IsHover = false;
