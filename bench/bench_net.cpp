@@ -119,7 +119,7 @@ Run fetchOnce(const QByteArray& reply, bool drip, const QByteArray& marker)
     QElapsedTimer wall;
     const double cpuBefore = threadCpuSeconds();
     wall.start();
-    const QByteArray got = engine.Down("/", false);
+    const QByteArray got = engine.Down("/", false).bytes();
     const double cpu = threadCpuSeconds() - cpuBefore;
     return {wall.nsecsElapsed() / 1e9, cpu, got.size(), arrivals - 3};
 }

@@ -209,20 +209,20 @@ int Download_Control::WinsockNumber(QAbstractSocket::SocketError error)
     }
 }
 
-QByteArray Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
+TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
 {
     closeSocket();
     setStatusLink(false);
     m_remoteFile = RemoteFile;
-    m_transferResult.clear();
+    m_outcome = {};
     m_replyBuffer.clear();
     m_casheFile = CasheFile;
     if (CasheFile && LoadFromCashe()) {
         setStatus(u"Файл взят из кэша"_s);
-        return m_transferResult;
+        return m_outcome;
     }
-    if (!m_transferResult.isEmpty()) // stopped while the cache was asked
-        return m_transferResult;
+    if (!m_outcome.isPending()) // stopped while the cache was asked
+        return m_outcome;
 
     StartAnimation();
     if (m_useProxy)
@@ -233,19 +233,17 @@ QByteArray Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
         setStatus(u"Соединение с %1..."_s.arg(hostText(m_rHost)));
     connectSocket();
 
-    if (m_transferResult.isEmpty() && !m_abandoned) {
+    if (m_outcome.isPending() && !m_abandoned) {
         QEventLoop wait;
         m_wait = &wait;
         wait.exec();
         m_wait = nullptr;
     }
-    if (m_transferResult.isEmpty()) { // no window left
-        closeSocket();
-        return {};
-    }
     closeSocket();
+    if (m_outcome.isPending()) // no window left
+        return TransferOutcome::abandoned();
     StopAnimation();
-    return m_transferResult;
+    return m_outcome;
 }
 
 void Download_Control::connectSocket()
@@ -272,7 +270,7 @@ void Download_Control::Stopped()
     setStatus(u"Загрузка прервана"_s);
     StopAnimation();
     Q_EMIT mainStatusChanged(u"Загрузка прервана"_s);
-    finishWith("stop");
+    finishWith(TransferOutcome::stopped());
 }
 
 void Download_Control::abandonWait()
@@ -387,21 +385,21 @@ void Download_Control::completeTransfer(Ending ending)
     switch (HttpReply::classify(m_replyBuffer)) {
     case HttpReply::Verdict::ProxyAuthError:
         ShowProxyAuthError();
-        finishWith("error");
+        finishWith(TransferOutcome::failed());
         return;
     case HttpReply::Verdict::NotFound:
-        finishWith("error");
+        finishWith(TransferOutcome::failed());
         return;
     case HttpReply::Verdict::Reply:
         break;
     }
-    if (m_transferResult == "stop" || m_transferResult == "error")
+    if (!m_outcome.isPending())
         return;
     setStatus(u"Загрузка завершена"_s);
     StopAnimation();
     if (m_casheFile)
         SaveToCashe(ending == Ending::AtMarker);
-    finishWith(m_replyBuffer);
+    finishWith(TransferOutcome::reply(m_replyBuffer));
 }
 
 void Download_Control::raiseSocketError(int number)
@@ -409,13 +407,13 @@ void Download_Control::raiseSocketError(int number)
     closeSocket();
     setStatus(u"Ошибка %1"_s.arg(number));
     setStatusLink(true);
-    finishWith("error");
+    finishWith(TransferOutcome::failed());
     Q_EMIT socketErrorRaised();
 }
 
-void Download_Control::finishWith(const QByteArray& result)
+void Download_Control::finishWith(const TransferOutcome& outcome)
 {
-    m_transferResult = result;
+    m_outcome = outcome;
     if (m_wait)
         m_wait->quit();
 }
@@ -439,12 +437,12 @@ bool Download_Control::LoadFromCashe()
         return false;
     // A click waiting in the queue, such as the stop button, is handled before the lookup.
     QCoreApplication::processEvents();
-    if (!m_transferResult.isEmpty())
+    if (!m_outcome.isPending())
         return false;
     const auto reply = m_cache.lookupIn(*database, m_remoteFile);
     if (!reply)
         return false;
-    m_transferResult = *reply;
+    m_outcome = TransferOutcome::reply(*reply);
     return true;
 }
 

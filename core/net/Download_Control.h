@@ -3,6 +3,7 @@
 #include "core/net/CacheWriter.h"
 #include "core/net/ResponseCache.h"
 #include "core/net/Transfer.h"
+#include "core/net/TransferOutcome.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
@@ -34,9 +35,9 @@ public:
     void setCasheSize(qint16 Size) override;
     void setStopString(const QByteArray& SString) override;
     void setRHost(const QByteArray& RemoteHost) override;
-    QByteArray Down(const QByteArray& RemoteFile, bool CasheFile) override;
+    TransferOutcome Down(const QByteArray& RemoteFile, bool CasheFile) override;
     void Stopped() override;
-    QByteArray TransferResult() const override { return m_transferResult; }
+    TransferOutcome TransferResult() const override { return m_outcome; }
 
     // The cache folder; its database is "!Cashe.dat" inside it.
     void setPathCasheFiles(const QString& CPath);
@@ -71,8 +72,8 @@ public:
     void setReplyLimit(qint64 bytes) { m_replyLimit = bytes; }
 
 public Q_SLOTS:
-    // The program has no window left: a waiting Down returns "" at once, and so does every later
-    // one.
+    // The program has no window left: a waiting Down ends as abandoned at once, and so does every
+    // later one.
     void abandonWait();
 
 Q_SIGNALS:
@@ -102,7 +103,7 @@ private:
     enum class Ending { ServerClosed, AtMarker };
     void completeTransfer(Ending ending);
     void raiseSocketError(int number);
-    void finishWith(const QByteArray& result);
+    void finishWith(const TransferOutcome& outcome);
     void closeSocket();
     void addTraffic(qint64 count);
 
@@ -129,7 +130,7 @@ private:
     QByteArray m_remoteFile;
     bool m_casheFile = false;
     QByteArray m_replyBuffer;
-    QByteArray m_transferResult;
+    TransferOutcome m_outcome;
     bool m_transferring = false;
     bool m_abandoned = false;
 

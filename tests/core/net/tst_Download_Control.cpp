@@ -1,5 +1,6 @@
 #include "core/net/Download_Control.h"
 #include "support/ScriptedServer.h"
+#include "support/TransferOutcomeText.h"
 
 #include <QNetworkProxy>
 #include <QSignalSpy>
@@ -15,7 +16,7 @@ namespace {
 const QByteArray Page = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html>hello</html>";
 
 // Runs one Down; a transfer still waiting after a few seconds is stopped, so no test can hang.
-QByteArray fetch(Download_Control& engine, const QByteArray& path, bool cashe = false)
+TransferOutcome fetch(Download_Control& engine, const QByteArray& path, bool cashe = false)
 {
     QTimer guard;
     guard.setSingleShot(true);
@@ -86,6 +87,7 @@ private Q_SLOTS:
     void abandonEndsTheWait();
     void winsockNumbers_data();
     void winsockNumbers();
+    void replyReadingErrorIsAReply();
     void cacheHitWithoutNetwork();
     void stopWaitingBeforeTheCacheLookup();
 };
@@ -97,7 +99,7 @@ void TestDownload_Control::directRequestBytes()
     server.send(Page).close();
     Download_Control engine;
     direct(engine, server);
-    QCOMPARE(fetch(engine, "/photo/page2.htm"), Page);
+    QCOMPARE(fetch(engine, "/photo/page2.htm"), TransferOutcome::reply(Page));
     QCOMPARE(server.received(),
              QByteArray("GET /photo/page2.htm HTTP/1.0\r\n"
                         "Accept: */*\r\n"
@@ -119,7 +121,7 @@ void TestDownload_Control::proxyRequestBytes()
     engine.setDirectPort(closedPort());
     engine.setUseProxyServer("127.0.0.1", proxy.portText(), true);
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/photo/"), Page);
+    QCOMPARE(fetch(engine, "/photo/"), TransferOutcome::reply(Page));
     QCOMPARE(proxy.received(),
              QByteArray("GET http://zolvane.com/photo/ HTTP/1.0\r\n"
                         "Accept: */*\r\n"
@@ -139,7 +141,7 @@ void TestDownload_Control::proxyRequestBytes()
     engine.setDirectPort(site.port());
     engine.setRHost("127.0.0.1");
     engine.setUseProxyServer("ignored", "1", false);
-    QCOMPARE(fetch(engine, "/"), Page);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(Page));
     QVERIFY(site.received().startsWith("GET / HTTP/1.0\r\n"));
     engine.setUseProxyServer("", "", true); // names are taken again only when switched on
     QCOMPARE(engine.BuildRequest("/").left(34), QByteArray("GET http://127.0.0.1/ HTTP/1.0\r\nAc"));
@@ -153,7 +155,8 @@ void TestDownload_Control::controlBytesInPathAreEncoded()
     Download_Control engine;
     direct(engine, server);
     // The last byte is a NUL.
-    QCOMPARE(fetch(engine, QByteArray("/a b\r\nX-Injected: 1\x7f\x01%41\xe9", 26)), Page);
+    QCOMPARE(fetch(engine, QByteArray("/a b\r\nX-Injected: 1\x7f\x01%41\xe9", 26)),
+             TransferOutcome::reply(Page));
     const QByteArray firstLine = server.received().left(server.received().indexOf("\r\n"));
     QCOMPARE(firstLine, QByteArray("GET /a%20b%0D%0AX-Injected:%201%7F%01%41\xe9%00 HTTP/1.0"));
     QVERIFY(!server.received().contains("\r\nX-Injected"));
@@ -171,8 +174,8 @@ void TestDownload_Control::wholeReplyOnClose()
     Download_Control engine;
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/pic.jpg"), reply);
-    QCOMPARE(engine.TransferResult(), reply);
+    QCOMPARE(fetch(engine, "/pic.jpg"), TransferOutcome::reply(reply));
+    QCOMPARE(engine.TransferResult(), TransferOutcome::reply(reply));
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/pic.jpg").size() + reply.size());
     QCOMPARE(errors.count(), 0);
     QVERIFY(!engine.isAnimating());
@@ -189,7 +192,7 @@ void TestDownload_Control::statusLinesOfATransfer()
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
     QSignalSpy traffic(&engine, &Download_Control::trafficTextChanged);
     QSignalSpy main(&engine, &Download_Control::mainStatusChanged);
-    QCOMPARE(fetch(engine, "/"), QByteArray("HTTP/1.0 200 OK\r\n\r\nbody"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply("HTTP/1.0 200 OK\r\n\r\nbody"));
     QCOMPARE(texts(status),
              QStringList({u"Подключение к http://127.0.0.1..."_s, u"Отправлен запрос"_s,
                           u"Загрузка данных:  17 Bytes"_s, u"Загрузка данных:  23 Bytes"_s,
@@ -206,7 +209,7 @@ void TestDownload_Control::refusedConnection()
     engine.setDirectPort(closedPort());
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
     QSignalSpy link(&engine, &Download_Control::statusLinkChanged);
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
     QCOMPARE(engine.statusText(), u"Ошибка 10061"_s);
     QVERIFY(engine.statusIsLink());
     QCOMPARE(link.last().at(0).toBool(), true);
@@ -223,7 +226,7 @@ void TestDownload_Control::closeBeforeAnyByte()
     Download_Control engine;
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
     QCOMPARE(engine.statusText(), u"Ошибка 10054"_s);
     QVERIFY(engine.statusIsLink());
     QCOMPARE(errors.count(), 1);
@@ -237,7 +240,7 @@ void TestDownload_Control::statusLineOnlyThenClose()
     server.send("HTTP/1.0 200 OK\r\n").close();
     Download_Control engine;
     direct(engine, server);
-    QCOMPARE(fetch(engine, "/"), QByteArray("HTTP/1.0 200 OK\r\n"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply("HTTP/1.0 200 OK\r\n"));
     QCOMPARE(engine.statusText(), u"Загрузка завершена"_s);
 }
 
@@ -255,7 +258,7 @@ void TestDownload_Control::stallUntilStopped()
                          if (text.startsWith(u"Загрузка данных"_s))
                              QTimer::singleShot(50, &engine, &Download_Control::Stopped);
                      });
-    QCOMPARE(engine.Down("/", false), QByteArray("stop"));
+    QCOMPARE(engine.Down("/", false), TransferOutcome::stopped());
     QCOMPARE(engine.statusText(), u"Загрузка прервана"_s);
     QCOMPARE(texts(main), QStringList({u"Загрузка прервана"_s}));
     QCOMPARE(errors.count(), 0);
@@ -277,7 +280,7 @@ void TestDownload_Control::dripWithMarkerSplit()
     direct(engine, server);
     engine.setStopString(marker);
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/p/2"), head + marker);
+    QCOMPARE(fetch(engine, "/p/2"), TransferOutcome::reply(head + marker));
     QVERIFY(texts(status).count() > 10); // many arrivals
     QCOMPARE(engine.statusText(), u"Загрузка завершена"_s);
 }
@@ -293,7 +296,7 @@ void TestDownload_Control::markerSplitAcrossTwoArrivals()
     direct(engine, server);
     engine.setStopString("&raquo;&raquo;");
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/"), first + second);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(first + second));
     QVERIFY(texts(status).contains(u"Загрузка данных:  %1 Bytes"_s.arg(first.size())));
 }
 
@@ -306,7 +309,7 @@ void TestDownload_Control::markerInFirstPacket()
     Download_Control engine;
     direct(engine, server);
     engine.setStopString("STOP");
-    QCOMPARE(fetch(engine, "/"), packet);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(packet));
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/").size() + packet.size());
 }
 
@@ -331,7 +334,7 @@ void TestDownload_Control::resetInTheMiddleOfABody()
     engine.setPathCasheFiles(folder.filePath(u"!cashe"_s));
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/pic.jpg", true), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/pic.jpg", true), TransferOutcome::failed());
     QCOMPARE(engine.statusText(), u"Ошибка 10054"_s);
     QVERIFY(engine.statusIsLink());
     QCOMPARE(errors.count(), 1);
@@ -360,10 +363,10 @@ void TestDownload_Control::environmentProxyIsNeverUsed()
     Download_Control engine;
     engine.setRHost("site.invalid");
     engine.setUseProxyServer("proxy.invalid", "3128", throughOwnProxy);
-    const QByteArray reply = fetch(engine, "/");
+    const TransferOutcome outcome = fetch(engine, "/");
     QNetworkProxy::setApplicationProxy(before);
     QCOMPARE(elsewhere.connections(), 0);
-    QCOMPARE(reply, QByteArray("error"));
+    QCOMPARE(outcome, TransferOutcome::failed());
     QCOMPARE(engine.statusText(), u"Ошибка 11001"_s);
 }
 
@@ -391,7 +394,8 @@ void TestDownload_Control::notFoundPosition()
     Download_Control engine;
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/"), refused ? QByteArray("error") : reply);
+    QCOMPARE(fetch(engine, "/"),
+             refused ? TransferOutcome::failed() : TransferOutcome::reply(reply));
     QCOMPARE(errors.count(), 0);
     QVERIFY(!engine.statusIsLink());
     // A refused reply keeps the last receiving text.
@@ -423,7 +427,8 @@ void TestDownload_Control::proxyAuthorisation()
     engine.setRHost("zolvane.com");
     engine.setUseProxyServer("127.0.0.1", proxy.portText(), true);
     QSignalSpy main(&engine, &Download_Control::mainStatusChanged);
-    QCOMPARE(fetch(engine, "/"), refused ? QByteArray("error") : reply);
+    QCOMPARE(fetch(engine, "/"),
+             refused ? TransferOutcome::failed() : TransferOutcome::reply(reply));
     if (refused) {
         QCOMPARE(engine.statusText(), u"Ошибка авторизации на прокси"_s);
         QCOMPARE(texts(main), QStringList({u"Ошибка авторизации на прокси-сервере"_s}));
@@ -462,11 +467,11 @@ void TestDownload_Control::replyOverTheLimit()
         QVERIFY(closing.listen());
         closing.send(reply.left(2000)).pause(20).send(reply.mid(2000)).close();
         engine.setDirectPort(closing.port());
-        QCOMPARE(fetch(engine, "/"), reply);
+        QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(reply));
         QCOMPARE(errors.count(), 0);
         return;
     }
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
     QCOMPARE(engine.statusText(), u"Ошибка 10055"_s);
     QCOMPARE(errors.count(), 1);
 }
@@ -492,7 +497,7 @@ void TestDownload_Control::badProxyPort()
     engine.setUseProxyServer("127.0.0.1", port, true);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
     QCOMPARE(texts(status),
              QStringList({u"Proxy connect 127.0.0.1:"_s + QString::fromLatin1(port) + u"..."_s,
                           u"Ошибка 10022"_s}));
@@ -522,7 +527,7 @@ void TestDownload_Control::connectingText()
     engine.setRHost(host);
     engine.setDirectPort(server.port());
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/"), Page);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(Page));
     QCOMPARE(texts(status).value(0), text);
     QVERIFY(server.received().contains(QByteArray("\r\nHost: " + host + "\r\n")));
 }
@@ -566,7 +571,7 @@ void TestDownload_Control::linkLookResetByNextDown()
     Download_Control engine;
     engine.setRHost("127.0.0.1");
     engine.setDirectPort(closedPort());
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
     QVERIFY(engine.statusIsLink());
 
     ScriptedServer server;
@@ -580,7 +585,7 @@ void TestDownload_Control::linkLookResetByNextDown()
         if (status.count() == 1)
             linkClearedBeforeText = link.count() == 1;
     });
-    QCOMPARE(fetch(engine, "/"), Page);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(Page));
     QVERIFY(!engine.statusIsLink());
     QCOMPARE(link.count(), 1);
     QCOMPARE(link.first().at(0).toBool(), false);
@@ -599,7 +604,7 @@ void TestDownload_Control::busyIconTurnsAndStops()
         if (frame == 2)
             engine.Stopped();
     });
-    QCOMPARE(fetch(engine, "/"), QByteArray("stop"));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::stopped());
     QList<int> seen;
     for (const auto& args : frames)
         seen << args.at(0).toInt();
@@ -620,11 +625,11 @@ void TestDownload_Control::abandonEndsTheWait()
                              QTimer::singleShot(0, &engine, &Download_Control::abandonWait);
                      });
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/"), QByteArray());
-    QCOMPARE(engine.TransferResult(), QByteArray());
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::abandoned());
+    QCOMPARE(engine.TransferResult(), TransferOutcome());
     QCOMPARE(errors.count(), 0);
     // No window comes back: later transfers end at once too.
-    QCOMPARE(fetch(engine, "/"), QByteArray());
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::abandoned());
 }
 
 void TestDownload_Control::winsockNumbers_data()
@@ -647,6 +652,20 @@ void TestDownload_Control::winsockNumbers()
     QCOMPARE(Download_Control::WinsockNumber(QAbstractSocket::SocketError(error)), number);
 }
 
+// The outcome is typed: a reply that happens to read like a failure is still a reply.
+void TestDownload_Control::replyReadingErrorIsAReply()
+{
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.send("error").close();
+    Download_Control engine;
+    direct(engine, server);
+    QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply("error"));
+    QCOMPARE(engine.TransferResult().kind(), TransferOutcome::Kind::Reply);
+    QCOMPARE(errors.count(), 0);
+}
+
 void TestDownload_Control::cacheHitWithoutNetwork()
 {
     QTemporaryDir dir;
@@ -657,14 +676,14 @@ void TestDownload_Control::cacheHitWithoutNetwork()
     Download_Control engine;
     direct(engine, server);
     engine.setPathCasheFiles(dir.path() + u"/!cashe"_s);
-    QCOMPARE(fetch(engine, "/p/1", true), Page);
+    QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::reply(Page));
     QCOMPARE(server.connections(), 1);
     const qint64 traffic = engine.TrafficCount();
 
     QSignalSpy frames(&engine, &Download_Control::animFrameChanged);
     QSignalSpy trafficLines(&engine, &Download_Control::trafficTextChanged);
     QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/p/1", true), Page);
+    QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::reply(Page));
     QCOMPARE(server.connections(), 1);
     QCOMPARE(engine.TrafficCount(), traffic);
     QCOMPARE(trafficLines.count(), 0);
@@ -673,7 +692,7 @@ void TestDownload_Control::cacheHitWithoutNetwork()
     QCOMPARE(texts(status), QStringList({u"Файл взят из кэша"_s}));
 
     // Without the cache flag the same path goes to the network.
-    QCOMPARE(fetch(engine, "/p/1", false), Page);
+    QCOMPARE(fetch(engine, "/p/1", false), TransferOutcome::reply(Page));
     QCOMPARE(server.connections(), 2);
 }
 
@@ -690,7 +709,7 @@ void TestDownload_Control::stopWaitingBeforeTheCacheLookup()
     engine.ClearCashe();
     // A stop click already queued is handled before the lookup, and nothing is fetched.
     QMetaObject::invokeMethod(&engine, &Download_Control::Stopped, Qt::QueuedConnection);
-    QCOMPARE(fetch(engine, "/p/1", true), QByteArray("stop"));
+    QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::stopped());
     QCOMPARE(engine.statusText(), u"Загрузка прервана"_s);
     QCOMPARE(server.connections(), 0);
     QCOMPARE(engine.TrafficCount(), 0);

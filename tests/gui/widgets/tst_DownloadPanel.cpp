@@ -34,7 +34,7 @@ protected:
     }
 };
 
-QByteArray refusedDown(Download_Control& engine)
+TransferOutcome refusedDown(Download_Control& engine)
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
