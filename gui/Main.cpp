@@ -1,5 +1,6 @@
 #include "gui/Main.h"
 
+#include "core/net/EngineTexts.h"
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Cp1251.h"
 #include "core/platform/FileSystem.h"
@@ -307,8 +308,13 @@ void Main::connectEngine()
 {
     m_engine.setPathCasheFiles(m_folder.cache());
     m_DC->follow(&m_engine);
-    connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
-    connect(&m_engine, &Download_Control::trafficTextChanged, m_TRPacer, &TextPacer::setText);
+    connect(&m_engine, &Download_Control::statusChanged, this,
+            [this](const TransferStatus& status) {
+                if (const QString text = EngineTexts::mainStatus(status); !text.isEmpty())
+                    setStat(text);
+            });
+    connect(&m_engine, &Download_Control::trafficChanged, this,
+            [this](qint64 count) { m_TRPacer->setText(EngineTexts::traffic(count)); });
     connect(&m_engine, &Download_Control::socketErrorRaised, &m_driver, &CrawlDriver::socketError);
     connect(m_Down, &TamskXpButton::Click, &m_driver, &CrawlDriver::Down_Click);
 }

@@ -1,6 +1,7 @@
 // zolvane-fetch: the download run without a window.
 #include "core/crawl/CrawlDriver.h"
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/ProgramFolder.h"
 #include "programs/zolvane-fetch/FetchHost.h"
@@ -41,18 +42,18 @@ int runFetch(const FetchOptions& options)
     CrawlDriver driver(engine, host, folder);
     host.attach(driver);
 
-    QString engineStatus;
-    QObject::connect(&engine, &Download_Control::mainStatusChanged, &engine,
-                     [&host](const QString& text) { host.setStat(text); });
-    QObject::connect(&engine, &Download_Control::trafficTextChanged, &engine,
-                     [&host](const QString& text) { host.setTrafficText(text); });
-    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine,
-                     [&engineStatus](const QString& text) { engineStatus = text; });
+    QObject::connect(&engine, &Download_Control::statusChanged, &engine,
+                     [&host](const TransferStatus& status) {
+                         if (const QString text = EngineTexts::mainStatus(status); !text.isEmpty())
+                             host.setStat(text);
+                     });
+    QObject::connect(&engine, &Download_Control::trafficChanged, &engine,
+                     [&host](qint64 count) { host.setTrafficText(EngineTexts::traffic(count)); });
     bool networkError = false;
     QObject::connect(&engine, &Download_Control::socketErrorRaised, &driver, [&] {
         if (driver.Running()) {
             networkError = true;
-            err << engineStatus << Qt::endl;
+            err << EngineTexts::status(engine.status()) << Qt::endl;
         }
         driver.socketError();
     });

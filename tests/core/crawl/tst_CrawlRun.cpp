@@ -3,6 +3,7 @@
 #include "core/crawl/CrawlDriver.h"
 #include "core/crawl/PictureName.h"
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "core/net/ResponseCache.h"
 #include "core/platform/ProgramFolder.h"
 #include "support/RecordingCrawlHost.h"
@@ -46,8 +47,12 @@ struct Program {
     explicit Program(const DemoSiteThread& site)
     {
         engine.setPathCasheFiles(programFolder.cache());
-        QObject::connect(&engine, &Download_Control::mainStatusChanged, &engine,
-                         [this](const QString& text) { host.setStat(text); });
+        QObject::connect(&engine, &Download_Control::statusChanged, &engine,
+                         [this](const TransferStatus& status) {
+                             if (const QString text = EngineTexts::mainStatus(status);
+                                 !text.isEmpty())
+                                 host.setStat(text);
+                         });
         QObject::connect(&engine, &Download_Control::socketErrorRaised, &driver,
                          &CrawlDriver::socketError);
         host.settings.proxyOn = true;
@@ -274,22 +279,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("fault");
         QTest::addColumn<int>("listings");
-        QTest::newRow("404 listing page") << QByteArray("404=page:2") << 2;
-        QTest::newRow("404 picture") << QByteArray("404=picture:2") << 2;
-        QTest::newRow("listing page without marker") << QByteArray("nomarker=page:3") << 3;
-        QTest::newRow("front page without marker") << QByteArray("nomarker=front") << 0;
-        QTest::newRow("picture without blank line") << QByteArray("nomarker=picture:1") << 1;
-        QTest::newRow("proxy wants credentials") << QByteArray("407=page:1") << 1;
+        // The window's status line when the message comes: the engine's words on a refusing
+        // proxy, else the step that failed.
+        QTest::addColumn<QString>("lastStat");
+        QTest::newRow("404 listing page")
+            << QByteArray("404=page:2") << 2 << u"Грузиццo страница 2..."_s;
+        QTest::newRow("404 picture")
+            << QByteArray("404=picture:2") << 2 << u"Грузиццо картинка 2..."_s;
+        QTest::newRow("listing page without marker")
+            << QByteArray("nomarker=page:3") << 3 << u"Грузиццo страница 3..."_s;
+        QTest::newRow("front page without marker")
+            << QByteArray("nomarker=front") << 0 << u"Грузиццo главная..."_s;
+        QTest::newRow("picture without blank line")
+            << QByteArray("nomarker=picture:1") << 1 << u"Грузиццо картинка 1..."_s;
+        QTest::newRow("proxy wants credentials")
+            << QByteArray("407=page:1") << 1 << u"Ошибка авторизации на прокси-сервере"_s;
     }
 
     void unexpectedReplyEndsTheProgram()
     {
         QFETCH(QByteArray, fault);
         QFETCH(int, listings);
+        QFETCH(QString, lastStat);
         QVERIFY(m_site->server().addFault(fault));
         Program program(*m_site);
         program.run(5);
         QCOMPARE(program.host.failureMessages, 1);
+        QCOMPARE(program.host.stats.last(), lastStat);
         QCOMPARE(program.host.failureText, u"Ашиыпка при абработке страниц сайта золванеком."_s);
         QCOMPARE(program.host.failureTitle, u"Ужос нах!"_s);
         QCOMPARE(program.host.events.last(), u"failure"_s);

@@ -1,4 +1,5 @@
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "core/net/ResponseCache.h"
 #include "core/settings/Ini.h"
 #include "support/ScriptedServer.h"
@@ -504,7 +505,7 @@ void TestResponseCache::shortenedReplyStoredAndServed()
     QCOMPARE(TestSupport::readAll(folder.file(u"cashe00001.tmp"_s)), shortened);
     engine.setStopString({});
     QCOMPARE(engine.Down("/p/2", true), TransferOutcome::reply(shortened));
-    QCOMPARE(engine.statusText(), u"Файл взят из кэша"_s);
+    QCOMPARE(EngineTexts::status(engine.status()), u"Файл взят из кэша"_s);
     QCOMPARE(server.connections(), 1);
 }
 
