@@ -558,9 +558,9 @@ int windowRun(const QStringList& args)
     window.show();
     QElapsedTimer run;
     run.start();
-    window.driver().Down_Click();
+    window.session().Down_Click();
     std::fprintf(stderr, "run %lld\n", static_cast<long long>(run.elapsed()));
-    return window.driver().PageIndex() - 1 == window.driver().PageCount() ? 0 : 1;
+    return window.session().PageIndex() - 1 == window.session().PageCount() ? 0 : 1;
 }
 
 } // namespace

@@ -114,14 +114,16 @@ Run fetchOnce(const QByteArray& reply, bool drip, const QByteArray& marker)
     engine.setDirectPort(server.port());
     engine.setStopString(marker);
     int arrivals = 0;
-    QObject::connect(&engine, &Download_Control::statusTextChanged, [&] { ++arrivals; });
+    QObject::connect(&engine, &Download_Control::statusChanged, [&](const TransferStatus& status) {
+        arrivals += status.kind == TransferStatus::Kind::Receiving;
+    });
     QTimer::singleShot(120000, &engine, &Download_Control::Stopped);
     QElapsedTimer wall;
     const double cpuBefore = threadCpuSeconds();
     wall.start();
-    const QByteArray got = engine.Down("/", false);
+    const QByteArray got = engine.Down("/", false).bytes();
     const double cpu = threadCpuSeconds() - cpuBefore;
-    return {wall.nsecsElapsed() / 1e9, cpu, got.size(), arrivals - 3};
+    return {wall.nsecsElapsed() / 1e9, cpu, got.size(), arrivals};
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "gui/Main.h"
 
+#include "core/net/EngineTexts.h"
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Cp1251.h"
 #include "core/platform/FileSystem.h"
@@ -52,7 +53,7 @@ Main::Main(const ProgramFolder& folder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_folder(folder), m_driver(m_engine, *this, folder)
+      m_folder(folder), m_session(*this, folder)
 {
     setObjectName(u"Main"_s);
     setWindowTitle(u"Zolvane VerezOzavidozoz"_s);
@@ -62,7 +63,7 @@ Main::Main(const ProgramFolder& folder, QWidget* parent)
 
     buildControls();
     setTabOrder();
-    connectEngine();
+    connectSession();
     Form_Load();
     WindowLook::centreOnScreen(*this);
 }
@@ -210,7 +211,7 @@ void Main::firstStart()
 
 void Main::setPageCount(qint16 count)
 {
-    m_driver.setPageCount(count);
+    m_session.setPageCount(count);
     m_VS->setValue(count);
     m_VL->setText(QString::number(count));
 }
@@ -218,7 +219,7 @@ void Main::setPageCount(qint16 count)
 Settings Main::currentSettings() const
 {
     Settings settings;
-    settings.DownloadImages = m_driver.PageCount();
+    settings.DownloadImages = m_session.PageCount();
     settings.UseProxy = m_ProxyOn;
     settings.ProxyName = Cp1251::fromUnicode(m_ProxyA->text());
     settings.ProxyPort = Cp1251::fromUnicode(m_ProxyP->text());
@@ -237,16 +238,15 @@ void Main::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-// Saves once, then lets a run in progress end quietly with the pages complete so far: the
-// engine's wait gives up, the driver switches the run off and starts none afterwards.
+// Saves once, then lets a run in progress end quietly with the pages complete so far: the run is
+// switched off, the engine's wait gives up, and no run starts afterwards.
 void Main::unload()
 {
     if (m_unloaded)
         return;
     m_unloaded = true;
     Form_Unload();
-    m_driver.windowClosing();
-    m_engine.abandonWait();
+    m_session.windowClosing();
 }
 
 void Main::VS_Change(int value)
@@ -282,7 +282,7 @@ void Main::OpenAlboom_Click()
 
 void Main::cashe_Click()
 {
-    Options options(m_engine.cache(), m_CasheSizeSetting, this);
+    Options options(m_session.engine().cache(), m_CasheSizeSetting, this);
     if (ModalHook::exec(options) == QDialog::Accepted) {
         m_CasheSizeSetting = options.CasheSizeSetting();
         Settings::saveCasheSize(m_folder.options(), m_CasheSizeSetting);
@@ -303,14 +303,10 @@ void Main::Exit_Click()
     endProgram();
 }
 
-void Main::connectEngine()
+void Main::connectSession()
 {
-    m_engine.setPathCasheFiles(m_folder.cache());
-    m_DC->follow(&m_engine);
-    connect(&m_engine, &Download_Control::mainStatusChanged, this, &Main::setStat);
-    connect(&m_engine, &Download_Control::trafficTextChanged, m_TRPacer, &TextPacer::setText);
-    connect(&m_engine, &Download_Control::socketErrorRaised, &m_driver, &CrawlDriver::socketError);
-    connect(m_Down, &TamskXpButton::Click, &m_driver, &CrawlDriver::Down_Click);
+    m_DC->follow(&m_session.engine());
+    connect(m_Down, &TamskXpButton::Click, &m_session, &DownloadSession::Down_Click);
 }
 
 CrawlHost::RunSettings Main::runSettings() const
@@ -367,6 +363,11 @@ void Main::setPreviewPicture(const QString& path)
     m_RImage->setPicture(path);
 }
 
+void Main::setTraffic(qint64 count)
+{
+    m_TRPacer->setText(EngineTexts::traffic(count));
+}
+
 // The message box, then the window unloads (saving the settings) and the program ends.
 void Main::failureExit(const QString& text, const QString& title)
 {
@@ -377,13 +378,12 @@ void Main::failureExit(const QString& text, const QString& title)
     endProgram();
 }
 
-// The settings are saved by now. Whatever else runs ends with the window: the driver starts no
-// run once the window is closing, and the engine's wait gives up.
+// The settings are saved by now. Whatever else runs ends with the window: no run starts once the
+// window is closing, and the engine's wait gives up.
 void Main::endProgram()
 {
     m_unloaded = true;
-    m_driver.windowClosing();
-    m_engine.abandonWait();
+    m_session.windowClosing();
     hide();
     Q_EMIT programEnded();
 }

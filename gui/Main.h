@@ -1,8 +1,7 @@
 #pragma once
 
-#include "core/crawl/CrawlDriver.h"
 #include "core/crawl/CrawlHost.h"
-#include "core/net/Download_Control.h"
+#include "core/crawl/DownloadSession.h"
 #include "core/platform/ProgramFolder.h"
 #include "core/settings/Settings.h"
 
@@ -31,8 +30,7 @@ public:
     // Saves the five settings; never cancels.
     void Form_Unload();
 
-    Download_Control& engine() { return m_engine; }
-    CrawlDriver& driver() { return m_driver; }
+    DownloadSession& session() { return m_session; }
     qint16 CasheSizeSetting() const { return m_CasheSizeSetting; }
     bool ProxyOn() const { return m_ProxyOn; }
 
@@ -41,6 +39,7 @@ public:
     void setRunState(RunState state) override;
     void setStat(const QString& text) override;
     void setPreviewPicture(const QString& path) override;
+    void setTraffic(qint64 count) override;
     void failureExit(const QString& text, const QString& title) override;
 
 Q_SIGNALS:
@@ -56,7 +55,7 @@ private:
     void buildProxyGroup();
     void buildButtons();
     void setTabOrder();
-    void connectEngine();
+    void connectSession();
 
     void Form_Load();
     void restoreSettings();
@@ -76,8 +75,7 @@ private:
     void endProgram();
 
     const ProgramFolder m_folder;
-    Download_Control m_engine;
-    CrawlDriver m_driver;
+    DownloadSession m_session;
 
     qint16 m_CasheSizeSetting = 0;
     bool m_ProxyOn = false;

@@ -43,6 +43,15 @@ template <typename T> T expected(std::optional<T> found)
     return *std::move(found);
 }
 
+// Only a reply holds the markers: a transfer that failed or was abandoned while the run was still
+// on ends in the failure exit, like a page without them.
+QByteArray expectedReply(const TransferOutcome& outcome)
+{
+    if (!outcome.isReply())
+        throw PageUnexpected{};
+    return outcome.bytes();
+}
+
 // "3 картинки не записались", "5 картинок и альбом не записались".
 QString picturesNotSaved(int count, bool albumToo)
 {
@@ -120,7 +129,7 @@ void CrawlDriver::startRun()
 void CrawlDriver::switchOff()
 {
     m_host.setRunState(CrawlHost::RunState::SwitchedOff);
-    if (m_transfer.TransferResult() != "error")
+    if (m_transfer.TransferResult().kind() != TransferOutcome::Kind::Failed)
         m_transfer.Stopped();
     m_host.setStat(StatSwitchedOff);
 }
@@ -137,9 +146,9 @@ void CrawlDriver::run(const CrawlHost::RunSettings& settings)
         m_transfer.setRHost(Constants::SiteHost.toByteArray());
         m_host.setStat(StatFrontPage);
         m_pageIndex = 1;
-        const QByteArray front = m_transfer.Down("/", false);
+        const TransferOutcome front = m_transfer.Down("/", false);
         if (m_running)
-            walkPages(expected(SitePage::firstListingPath(front)));
+            walkPages(expected(SitePage::firstListingPath(expectedReply(front))));
         endOfRun();
     } catch (const PageUnexpected&) {
         failureExit();
@@ -154,25 +163,26 @@ void CrawlDriver::walkPages(QByteArray pagePath)
         m_transfer.setStopString(SitePage::ListingPageStop.toByteArray());
         if (!m_running)
             return;
-        const QByteArray listing = m_transfer.Down(pagePath, true);
+        const TransferOutcome listing = m_transfer.Down(pagePath, true);
         if (!m_running)
             return;
         m_pagePaths[index] = pagePath;
 
-        const SitePage::Listing page = expected(SitePage::parseListing(listing));
+        const SitePage::Listing page = expected(SitePage::parseListing(expectedReply(listing)));
         pagePath = page.nextPagePath;
         if (!m_running)
             return;
 
         m_transfer.setStopString({});
         m_host.setStat(StatPicture.arg(index));
-        const QByteArray reply = m_transfer.Down(page.picturePath, true);
+        const TransferOutcome picture = m_transfer.Down(page.picturePath, true);
         if (!m_running)
             return;
-        const QByteArrayView picture = expected(SitePage::body(reply));
+        const QByteArray reply = expectedReply(picture);
+        const QByteArrayView body = expected(SitePage::body(reply));
         // An error page or nothing at all is no picture: the page is done, nothing is saved.
-        if (HttpReply::statusCode(reply) == 200 && !picture.isEmpty())
-            savePicture(index, page.picturePath, picture.toByteArray());
+        if (HttpReply::statusCode(reply) == 200 && !body.isEmpty())
+            savePicture(index, page.picturePath, body.toByteArray());
         else
             m_imageNames[index].clear();
         if (!m_running)

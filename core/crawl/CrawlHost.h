@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // What a download run needs of the window it runs in. The Main window implements it with its
 // controls; the headless front end without any window.
@@ -30,6 +31,8 @@ public:
     virtual void setStat(const QString& text) = 0;
     // The preview `RImage` shows the picture file at this full path.
     virtual void setPreviewPicture(const QString& path) = 0;
+    // The traffic label `TR`: bytes sent and received over the network so far.
+    virtual void setTraffic(qint64 count) = 0;
     // A page did not look as expected: the message box (OK, error icon), the settings saved, the
     // program ended. Returns once the message is answered; the driver touches nothing afterwards.
     virtual void failureExit(const QString& text, const QString& title) = 0;

@@ -19,8 +19,6 @@
 #include <sys/socket.h>
 #endif
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 constexpr int ErrorInvalidArgument = 10022;
@@ -90,13 +88,11 @@ QString hostText(const QByteArray& host)
 } // namespace
 
 Download_Control::Download_Control(QObject* parent)
-    : QObject(parent), m_socket(new QTcpSocket(this)), m_statusText(u"Ready"_s)
+    : QObject(parent), m_socket(new QTcpSocket(this))
 {
     // Straight to the site or to the proxy the user named: never through a proxy of the
     // environment or the system.
     m_socket->setProxy(QNetworkProxy::NoProxy);
-    m_timer1.setInterval(500);
-    connect(&m_timer1, &QTimer::timeout, this, &Download_Control::Timer1_Timer);
     connect(m_socket, &QTcpSocket::connected, this, &Download_Control::WS_Connect);
     connect(m_socket, &QTcpSocket::readyRead, this, &Download_Control::WS_DataArrival);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &Download_Control::WS_Error);
@@ -158,11 +154,6 @@ ResponseCache& Download_Control::cache()
     return m_cache;
 }
 
-QString Download_Control::trafficText() const
-{
-    return u"Трафек: %1 Кб"_s.arg(m_trafficCount / 1024);
-}
-
 QByteArray Download_Control::BuildRequest(const QByteArray& RemoteFile) const
 {
     const QByteArray path = requestPath(RemoteFile);
@@ -209,43 +200,40 @@ int Download_Control::WinsockNumber(QAbstractSocket::SocketError error)
     }
 }
 
-QByteArray Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
+TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
 {
     closeSocket();
-    setStatusLink(false);
     m_remoteFile = RemoteFile;
-    m_transferResult.clear();
+    m_outcome = {};
     m_replyBuffer.clear();
     m_casheFile = CasheFile;
     if (CasheFile && LoadFromCashe()) {
-        setStatus(u"Файл взят из кэша"_s);
-        return m_transferResult;
+        setStatus({.kind = TransferStatus::Kind::FromCache});
+        return m_outcome;
     }
-    if (!m_transferResult.isEmpty()) // stopped while the cache was asked
-        return m_transferResult;
+    if (!m_outcome.isPending()) // stopped while the cache was asked
+        return m_outcome;
 
     StartAnimation();
     if (m_useProxy)
-        setStatus(u"Proxy connect %1:%2..."_s.arg(hostText(m_proxyName), hostText(m_proxyPort)));
-    else if (m_rHost.size() <= HostLengthForShortText)
-        setStatus(u"Подключение к http://%1..."_s.arg(hostText(m_rHost)));
+        setStatus({.kind = TransferStatus::Kind::ConnectingViaProxy,
+                   .host = m_proxyName,
+                   .port = m_proxyPort});
     else
-        setStatus(u"Соединение с %1..."_s.arg(hostText(m_rHost)));
+        setStatus({.kind = TransferStatus::Kind::Connecting, .host = m_rHost});
     connectSocket();
 
-    if (m_transferResult.isEmpty() && !m_abandoned) {
+    if (m_outcome.isPending() && !m_abandoned) {
         QEventLoop wait;
         m_wait = &wait;
         wait.exec();
         m_wait = nullptr;
     }
-    if (m_transferResult.isEmpty()) { // no window left
-        closeSocket();
-        return {};
-    }
     closeSocket();
+    if (m_outcome.isPending()) // no window left
+        return TransferOutcome::abandoned();
     StopAnimation();
-    return m_transferResult;
+    return m_outcome;
 }
 
 void Download_Control::connectSocket()
@@ -269,10 +257,9 @@ void Download_Control::connectSocket()
 void Download_Control::Stopped()
 {
     closeSocket();
-    setStatus(u"Загрузка прервана"_s);
+    setStatus({.kind = TransferStatus::Kind::Stopped});
     StopAnimation();
-    Q_EMIT mainStatusChanged(u"Загрузка прервана"_s);
-    finishWith("stop");
+    finishWith(TransferOutcome::stopped());
 }
 
 void Download_Control::abandonWait()
@@ -288,7 +275,7 @@ void Download_Control::WS_Connect()
         return;
     const QByteArray request = BuildRequest(m_remoteFile);
     m_socket->write(request);
-    setStatus(u"Отправлен запрос"_s);
+    setStatus({.kind = TransferStatus::Kind::RequestSent});
     addTraffic(request.size());
 }
 
@@ -345,8 +332,7 @@ void Download_Control::appendPiece(qint64 available)
     }
     if (got == 0)
         return;
-    setStatus(u"Загрузка данных:  %1 Bytes"_s.arg(m_replyBuffer.size()));
-    Q_EMIT statusShownNow();
+    setStatus({.kind = TransferStatus::Kind::Receiving, .bytes = m_replyBuffer.size()});
     if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
         completeTransfer(Ending::AtMarker);
 }
@@ -387,35 +373,34 @@ void Download_Control::completeTransfer(Ending ending)
     switch (HttpReply::classify(m_replyBuffer)) {
     case HttpReply::Verdict::ProxyAuthError:
         ShowProxyAuthError();
-        finishWith("error");
+        finishWith(TransferOutcome::failed());
         return;
     case HttpReply::Verdict::NotFound:
-        finishWith("error");
+        finishWith(TransferOutcome::failed());
         return;
     case HttpReply::Verdict::Reply:
         break;
     }
-    if (m_transferResult == "stop" || m_transferResult == "error")
+    if (!m_outcome.isPending())
         return;
-    setStatus(u"Загрузка завершена"_s);
+    setStatus({.kind = TransferStatus::Kind::Completed});
     StopAnimation();
     if (m_casheFile)
         SaveToCashe(ending == Ending::AtMarker);
-    finishWith(m_replyBuffer);
+    finishWith(TransferOutcome::reply(m_replyBuffer));
 }
 
 void Download_Control::raiseSocketError(int number)
 {
     closeSocket();
-    setStatus(u"Ошибка %1"_s.arg(number));
-    setStatusLink(true);
-    finishWith("error");
+    setStatus({.kind = TransferStatus::Kind::SocketError, .errorNumber = number});
+    finishWith(TransferOutcome::failed());
     Q_EMIT socketErrorRaised();
 }
 
-void Download_Control::finishWith(const QByteArray& result)
+void Download_Control::finishWith(const TransferOutcome& outcome)
 {
-    m_transferResult = result;
+    m_outcome = outcome;
     if (m_wait)
         m_wait->quit();
 }
@@ -429,7 +414,7 @@ void Download_Control::closeSocket()
 void Download_Control::addTraffic(qint64 count)
 {
     m_trafficCount += count;
-    Q_EMIT trafficTextChanged(trafficText());
+    Q_EMIT trafficChanged(m_trafficCount);
 }
 
 bool Download_Control::LoadFromCashe()
@@ -439,12 +424,12 @@ bool Download_Control::LoadFromCashe()
         return false;
     // A click waiting in the queue, such as the stop button, is handled before the lookup.
     QCoreApplication::processEvents();
-    if (!m_transferResult.isEmpty())
+    if (!m_outcome.isPending())
         return false;
     const auto reply = m_cache.lookupIn(*database, m_remoteFile);
     if (!reply)
         return false;
-    m_transferResult = *reply;
+    m_outcome = TransferOutcome::reply(*reply);
     return true;
 }
 
@@ -453,40 +438,30 @@ void Download_Control::SaveToCashe(bool cutAtMarker)
     m_cacheWriter.store(m_remoteFile, m_replyBuffer, cutAtMarker);
 }
 
+// The busy icon turns from here until StopAnimation; whoever shows it runs its frames.
 void Download_Control::StartAnimation()
 {
-    m_timer1.start();
+    if (m_busy)
+        return;
+    m_busy = true;
+    Q_EMIT busyChanged(true);
 }
 
 void Download_Control::StopAnimation()
 {
-    m_timer1.stop();
-    if (m_animFrame == 0)
+    if (!m_busy)
         return;
-    m_animFrame = 0;
-    Q_EMIT animFrameChanged(m_animFrame);
-}
-
-void Download_Control::Timer1_Timer()
-{
-    m_animFrame = (m_animFrame + 1) % 6;
-    Q_EMIT animFrameChanged(m_animFrame);
+    m_busy = false;
+    Q_EMIT busyChanged(false);
 }
 
 void Download_Control::ShowProxyAuthError()
 {
-    setStatus(u"Ошибка авторизации на прокси"_s);
-    Q_EMIT mainStatusChanged(u"Ошибка авторизации на прокси-сервере"_s);
+    setStatus({.kind = TransferStatus::Kind::ProxyAuthFailed});
 }
 
-void Download_Control::setStatus(const QString& text)
+void Download_Control::setStatus(const TransferStatus& status)
 {
-    m_statusText = text;
-    Q_EMIT statusTextChanged(text);
-}
-
-void Download_Control::setStatusLink(bool isLink)
-{
-    m_statusIsLink = isLink;
-    Q_EMIT statusLinkChanged(isLink);
+    m_status = status;
+    Q_EMIT statusChanged(m_status);
 }

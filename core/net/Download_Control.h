@@ -3,27 +3,28 @@
 #include "core/net/CacheWriter.h"
 #include "core/net/ResponseCache.h"
 #include "core/net/Transfer.h"
+#include "core/net/TransferOutcome.h"
+#include "core/net/TransferStatus.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class QEventLoop;
 class QTcpSocket;
 
 // The program's HTTP/1.0 client: one request per connection, directly to the site on port 80 or
 // through a proxy, ending early at the stop marker, with a disk cache of success replies.
-// Everything it would show elsewhere (the window's status line, the traffic line, its own status
-// panel) leaves as signals, and a socket error is announced so the host can switch the run off.
+// It reports what happens (its state, whether it is busy, the traffic count) as values and leaves
+// the wording and the busy icon to whoever shows them; a socket error is announced so the host
+// can switch the run off.
 class Download_Control : public QObject, public Transfer {
     Q_OBJECT
 
 public:
     // The largest reply kept in memory; a longer one ends as a socket error.
     static constexpr qint64 DefaultReplyLimit = qint64(256) * 1024 * 1024;
-    static constexpr int HostLengthForShortText = 15;
     // The most taken at once while a stop marker is awaited.
     static constexpr qint64 MarkerPiece = 16 * 1024;
 
@@ -34,9 +35,9 @@ public:
     void setCasheSize(qint16 Size) override;
     void setStopString(const QByteArray& SString) override;
     void setRHost(const QByteArray& RemoteHost) override;
-    QByteArray Down(const QByteArray& RemoteFile, bool CasheFile) override;
+    TransferOutcome Down(const QByteArray& RemoteFile, bool CasheFile) override;
     void Stopped() override;
-    QByteArray TransferResult() const override { return m_transferResult; }
+    TransferOutcome TransferResult() const override { return m_outcome; }
 
     // The cache folder; its database is "!Cashe.dat" inside it.
     void setPathCasheFiles(const QString& CPath);
@@ -51,12 +52,11 @@ public:
 
     // Bytes sent and received over the network since the engine was made; cache hits add nothing.
     qint64 TrafficCount() const { return m_trafficCount; }
-    QString trafficText() const;
 
-    QString statusText() const { return m_statusText; }
-    bool statusIsLink() const { return m_statusIsLink; }
-    int animFrame() const { return m_animFrame; }
-    bool isAnimating() const { return m_timer1.isActive(); }
+    // The latest report; Ready until the first transfer.
+    TransferStatus status() const { return m_status; }
+    // From the start of a transfer over the network until it ends; a cache hit is never busy.
+    bool isBusy() const { return m_busy; }
 
     // The request text of a transfer of `RemoteFile` with the current settings.
     QByteArray BuildRequest(const QByteArray& RemoteFile) const;
@@ -71,30 +71,24 @@ public:
     void setReplyLimit(qint64 bytes) { m_replyLimit = bytes; }
 
 public Q_SLOTS:
-    // The program has no window left: a waiting Down returns "" at once, and so does every later
-    // one.
+    // The program has no window left: a waiting Down ends as abandoned at once, and so does every
+    // later one.
     void abandonWait();
 
 Q_SIGNALS:
-    // Text for the Main window's status label.
-    void mainStatusChanged(const QString& text);
-    // Text for the Main window's traffic label.
-    void trafficTextChanged(const QString& text);
+    // Every new state, also one equal to the last (each arrival is a report of its own).
+    void statusChanged(const TransferStatus& status);
+    void busyChanged(bool busy);
+    // Bytes sent and received so far, after each request sent and each transfer ended.
+    void trafficChanged(qint64 count);
     // A socket error ended the transfer; the host switches the run off.
     void socketErrorRaised();
-    // The engine's own status line, its link look, and the busy icon's frame when it changes.
-    void statusTextChanged(const QString& text);
-    // The receiving count just changed: it is to be on screen at once, inside the long wait.
-    void statusShownNow();
-    void statusLinkChanged(bool isLink);
-    void animFrameChanged(int frame);
 
 private:
     void WS_Connect();
     void WS_DataArrival();
     void WS_Close();
     void WS_Error(QAbstractSocket::SocketError error);
-    void Timer1_Timer();
 
     void connectSocket();
     void appendArrival(qint64 available);
@@ -102,7 +96,7 @@ private:
     enum class Ending { ServerClosed, AtMarker };
     void completeTransfer(Ending ending);
     void raiseSocketError(int number);
-    void finishWith(const QByteArray& result);
+    void finishWith(const TransferOutcome& outcome);
     void closeSocket();
     void addTraffic(qint64 count);
 
@@ -112,12 +106,10 @@ private:
     void StartAnimation();
     void StopAnimation();
     void ShowProxyAuthError();
-    void setStatus(const QString& text);
-    void setStatusLink(bool isLink);
+    void setStatus(const TransferStatus& status);
 
     QTcpSocket* m_socket = nullptr;
     QEventLoop* m_wait = nullptr;
-    QTimer m_timer1;
     ResponseCache m_cache;
     CacheWriter m_cacheWriter{m_cache};
 
@@ -129,7 +121,7 @@ private:
     QByteArray m_remoteFile;
     bool m_casheFile = false;
     QByteArray m_replyBuffer;
-    QByteArray m_transferResult;
+    TransferOutcome m_outcome;
     bool m_transferring = false;
     bool m_abandoned = false;
 
@@ -137,7 +129,6 @@ private:
     qint64 m_replyLimit = DefaultReplyLimit;
     quint16 m_directPort = 80;
 
-    QString m_statusText;
-    bool m_statusIsLink = false;
-    int m_animFrame = 0;
+    TransferStatus m_status;
+    bool m_busy = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/net/TransferOutcome.h"
+
 #include <QByteArray>
 
 // What a download run needs of the download engine: settings for the run, one blocking transfer
@@ -15,13 +17,13 @@ public:
     virtual void setStopString(const QByteArray& SString) = 0;
     virtual void setRHost(const QByteArray& RemoteHost) = 0;
 
-    // Blocks (running nested events) until the transfer is over. Returns the whole reply, "error",
-    // "stop", or "" when the program's last window closed while it waited.
-    virtual QByteArray Down(const QByteArray& RemoteFile, bool CasheFile) = 0;
-    // Aborts the transfer in progress; the waiting Down returns "stop".
+    // Blocks (running nested events) until the transfer is over, and says how it ended: the whole
+    // reply, failed, stopped, or abandoned when the program's last window closed while it waited.
+    virtual TransferOutcome Down(const QByteArray& RemoteFile, bool CasheFile) = 0;
+    // Aborts the transfer in progress; the waiting Down ends as stopped.
     virtual void Stopped() = 0;
-    // The outcome of the current transfer: empty while it runs.
-    virtual QByteArray TransferResult() const = 0;
+    // The outcome of the current transfer: pending while it runs.
+    virtual TransferOutcome TransferResult() const = 0;
     // Returns once every reply handed to the cache so far is stored.
     virtual void finishCaching() = 0;
 };

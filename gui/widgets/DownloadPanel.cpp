@@ -1,6 +1,7 @@
 #include "gui/widgets/DownloadPanel.h"
 
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Constants.h"
 #include "core/platform/OperationError.h"
@@ -56,6 +57,8 @@ DownloadPanel::DownloadPanel(QWidget* parent)
     connect(m_St, &LinkLabel::Click, this, &DownloadPanel::St_Click);
     m_frameEnd.setSingleShot(true);
     connect(&m_frameEnd, &QTimer::timeout, this, &DownloadPanel::paintStatus);
+    m_timer1.setInterval(FrameIntervalMs);
+    connect(&m_timer1, &QTimer::timeout, this, &DownloadPanel::Timer1_Timer);
 
     setFrame(0);
     setStatusLink(false);
@@ -63,13 +66,34 @@ DownloadPanel::DownloadPanel(QWidget* parent)
 
 void DownloadPanel::follow(const Download_Control* engine)
 {
-    setStatusText(engine->statusText());
-    setStatusLink(engine->statusIsLink());
-    setFrame(engine->animFrame());
-    connect(engine, &Download_Control::statusTextChanged, this, &DownloadPanel::setStatusText);
-    connect(engine, &Download_Control::statusShownNow, this, &DownloadPanel::showStatusNow);
-    connect(engine, &Download_Control::statusLinkChanged, this, &DownloadPanel::setStatusLink);
-    connect(engine, &Download_Control::animFrameChanged, this, &DownloadPanel::setFrame);
+    showStatus(engine->status());
+    setBusy(engine->isBusy());
+    connect(engine, &Download_Control::statusChanged, this, &DownloadPanel::showStatus);
+    connect(engine, &Download_Control::busyChanged, this, &DownloadPanel::setBusy);
+}
+
+void DownloadPanel::showStatus(const TransferStatus& status)
+{
+    setStatusText(EngineTexts::status(status));
+    setStatusLink(EngineTexts::isLink(status));
+    if (status.kind == TransferStatus::Kind::Receiving)
+        showStatusNow();
+}
+
+void DownloadPanel::setBusy(bool busy)
+{
+    if (busy) {
+        m_timer1.start();
+        return;
+    }
+    m_timer1.stop();
+    if (m_frame != 0)
+        setFrame(0);
+}
+
+void DownloadPanel::Timer1_Timer()
+{
+    setFrame((m_frame + 1) % BusyFrames::Count);
 }
 
 QString DownloadPanel::statusText() const

@@ -1,6 +1,7 @@
 #include "programs/zolvane-fetch/FetchHost.h"
 
-#include "core/crawl/CrawlDriver.h"
+#include "core/crawl/DownloadSession.h"
+#include "core/net/EngineTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,16 +20,21 @@ void FetchHost::setStat(const QString& text)
 
 void FetchHost::setPreviewPicture(const QString& path)
 {
-    if (!m_driver || m_options.quiet)
+    if (!m_session || m_options.quiet)
         return;
     const QFileInfo file(path);
-    QString line = u"[%1/%2] %3"_s.arg(m_driver->PageIndex())
-                       .arg(m_driver->PageCount())
+    QString line = u"[%1/%2] %3"_s.arg(m_session->PageIndex())
+                       .arg(m_session->PageCount())
                        .arg(QDir::toNativeSeparators(path));
     line += file.exists() ? u" (%1 bytes)"_s.arg(file.size()) : u" (not saved)"_s;
     if (!m_traffic.isEmpty())
         line += u"  "_s + m_traffic;
     print(line);
+}
+
+void FetchHost::setTraffic(qint64 count)
+{
+    m_traffic = EngineTexts::traffic(count);
 }
 
 CrawlHost::RunSettings FetchHost::runSettings() const

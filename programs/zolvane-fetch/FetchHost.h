@@ -5,17 +5,15 @@
 
 #include <QTextStream>
 
-class CrawlDriver;
+class DownloadSession;
 
-// The crawl driver's window when there is none: status texts and progress go to standard output,
+// The download run's window when there is none: status texts and progress go to standard output,
 // the run state is only remembered, and the failure message is printed instead of shown.
 class FetchHost : public CrawlHost {
 public:
     explicit FetchHost(const FetchOptions& options);
 
-    void attach(const CrawlDriver& driver) { m_driver = &driver; }
-    // The traffic line, shown with each progress line.
-    void setTrafficText(const QString& text) { m_traffic = text; }
+    void attach(const DownloadSession& session) { m_session = &session; }
     bool failureShown() const { return m_failure; }
     // The last status text, for the quiet mode's closing line.
     QString lastStat() const { return m_lastStat; }
@@ -27,13 +25,15 @@ public:
     void setRunState(RunState state) override { m_state = state; }
     void setStat(const QString& text) override;
     void setPreviewPicture(const QString& path) override;
+    // The traffic line, shown with each progress line.
+    void setTraffic(qint64 count) override;
     void failureExit(const QString& text, const QString& title) override;
 
 private:
     void print(const QString& line);
 
     const FetchOptions& m_options;
-    const CrawlDriver* m_driver = nullptr;
+    const DownloadSession* m_session = nullptr;
     QTextStream m_out;
     QTextStream m_err;
     QString m_traffic;

@@ -1,6 +1,6 @@
 #include "programs/zolvane-fetch/FetchOptions.h"
 
-#include "core/crawl/CrawlDriver.h"
+#include "core/crawl/DownloadSession.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -87,7 +87,8 @@ FetchOptions FetchOptions::parse(const QStringList& arguments)
         options.message = u"unexpected argument: %1\n"_s.arg(parser.positionalArguments().first());
         return options;
     }
-    if (!readInt(parser, u"pages"_s, 1, CrawlDriver::MaxPages, options.pages, options.message) ||
+    if (!readInt(parser, u"pages"_s, 1, DownloadSession::MaxPages, options.pages,
+                 options.message) ||
         !readInt(parser, u"cache"_s, 0, 32767, options.cacheLimit, options.message)) {
         options.exitCode = UsageError;
         return options;

@@ -1,6 +1,6 @@
 // zolvane-fetch: the download run without a window.
-#include "core/crawl/CrawlDriver.h"
-#include "core/net/Download_Control.h"
+#include "core/crawl/DownloadSession.h"
+#include "core/net/EngineTexts.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/ProgramFolder.h"
 #include "programs/zolvane-fetch/FetchHost.h"
@@ -35,35 +35,23 @@ int runFetch(const FetchOptions& options)
         return Failed;
     }
 
-    Download_Control engine;
-    engine.setPathCasheFiles(folder.cache());
     FetchHost host(options);
-    CrawlDriver driver(engine, host, folder);
-    host.attach(driver);
+    DownloadSession session(host, folder);
+    host.attach(session);
 
-    QString engineStatus;
-    QObject::connect(&engine, &Download_Control::mainStatusChanged, &engine,
-                     [&host](const QString& text) { host.setStat(text); });
-    QObject::connect(&engine, &Download_Control::trafficTextChanged, &engine,
-                     [&host](const QString& text) { host.setTrafficText(text); });
-    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine,
-                     [&engineStatus](const QString& text) { engineStatus = text; });
     bool networkError = false;
-    QObject::connect(&engine, &Download_Control::socketErrorRaised, &driver, [&] {
-        if (driver.Running()) {
-            networkError = true;
-            err << engineStatus << Qt::endl;
-        }
-        driver.socketError();
+    QObject::connect(&session, &DownloadSession::socketErrorEndsRun, &session, [&] {
+        networkError = true;
+        err << EngineTexts::status(session.engine().status()) << Qt::endl;
     });
 
     StopSignals stops;
-    QObject::connect(&stops, &StopSignals::stopRequested, &driver, [&driver] {
-        if (driver.Running())
-            driver.Down_Click();
+    QObject::connect(&stops, &StopSignals::stopRequested, &session, [&session] {
+        if (session.Running())
+            session.Down_Click();
     });
 
-    driver.Down_Click();
+    session.Down_Click();
 
     QTextStream out(stdout);
     if (options.quiet)
@@ -73,8 +61,8 @@ int runFetch(const FetchOptions& options)
 
     if (host.failureShown())
         return Failed;
-    if (driver.PageIndex() - 1 == driver.PageCount())
-        return driver.unsavedPictures() > 0 || driver.albumUnsaved() ? NotSaved : Complete;
+    if (session.PageIndex() - 1 == session.PageCount())
+        return session.unsavedPictures() > 0 || session.albumUnsaved() ? NotSaved : Complete;
     if (stops.received())
         return Stopped;
     return networkError ? NetworkError : Stopped;

@@ -285,7 +285,7 @@ void TestMain::storedPageCountIsClamped()
     auto main = openMain();
     QCOMPARE(text(*main, u"VL"_s), shown);
     QCOMPARE(child<SpinArrows>(*main, u"VS"_s)->value(), shown.toInt());
-    QCOMPARE(main->driver().PageCount(), qint16(shown.toInt()));
+    QCOMPARE(main->session().PageCount(), qint16(shown.toInt()));
 }
 
 void TestMain::countChangedWithoutRunIsNotSaved()
@@ -573,7 +573,7 @@ void TestMain::stopInTheMiddle()
 
     QVERIFY(stop.fired());
     QCOMPARE(text(*main, u"stat"_s), u"Абламался"_s);
-    QCOMPARE(main->driver().PageIndex(), qint16(2));
+    QCOMPARE(main->session().PageIndex(), qint16(2));
     QCOMPARE(child<TamskXpButton>(*main, u"Down"_s)->Caption(), u"Качать"_s);
     QVERIFY(enabled(*main, u"cashe"_s));
     QVERIFY(enabled(*main, u"VS"_s));
@@ -601,10 +601,10 @@ void TestMain::closingDuringARun()
     // No failure message for a window the user closed; the settings are saved.
     QVERIFY(m_failureTexts.isEmpty());
     QCOMPARE(settingsFile(), settings(5, true, "127.0.0.1", site.portText(), 300));
-    QVERIFY(!main->driver().Running());
+    QVERIFY(!main->session().Running());
     // Nothing starts once the window is gone.
     const int requests = site.stats().requests;
-    main->driver().Down_Click();
+    main->session().Down_Click();
     QCOMPARE(site.stats().requests, requests);
 }
 

@@ -19,6 +19,8 @@ public:
     QStringList stats;
     QStringList previews;
     QList<RunState> states;
+    // The latest traffic count; not an event, as it comes with every transfer.
+    qint64 traffic = 0;
     int failureMessages = 0;
     QString failureText;
     QString failureTitle;
@@ -27,6 +29,7 @@ public:
     void setRunState(RunState state) override;
     void setStat(const QString& text) override;
     void setPreviewPicture(const QString& path) override;
+    void setTraffic(qint64 count) override { traffic = count; }
     void failureExit(const QString& text, const QString& title) override;
 
     // The events from the first one starting with `prefix` on.

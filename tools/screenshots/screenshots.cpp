@@ -82,6 +82,6 @@ int main(int argc, char* argv[])
         window.close();
     });
     poll.start();
-    window.driver().Down_Click();
+    window.session().Down_Click();
     return ok ? 0 : 1;
 }

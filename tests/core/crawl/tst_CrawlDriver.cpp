@@ -7,6 +7,7 @@
 #include "support/RecordingCrawlHost.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
+#include "support/TransferOutcomeText.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +25,11 @@ const QByteArray FrontMarker("\xE5\xD3\xDE\xA3</a>");
 const QByteArray
     BlockMarker("\xFA\xE1\xE2\xE1\xF7\xEE\xF9\xEA\xE5 \xEB\xE1\xF2\xF4\xE9\xEE\xEB\xE9");
 
-// Replies come from a table; a test can act while a transfer "waits".
+// Outcomes come from a table, failed for a path it lacks; a test can act while a transfer
+// "waits".
 class FakeTransfer : public Transfer {
 public:
-    QHash<QByteArray, QByteArray> replies;
+    QHash<QByteArray, TransferOutcome> outcomes;
     QStringList calls;
     // Runs inside Down, as a click or a socket event would, with the 0-based number of the call.
     std::function<void(const QByteArray& path, int call)> during;
@@ -49,33 +51,37 @@ public:
     {
         calls << u"host:"_s + QString::fromLatin1(host);
     }
-    QByteArray Down(const QByteArray& path, bool cache) override
+    TransferOutcome Down(const QByteArray& path, bool cache) override
     {
         calls << u"down:%1:%2"_s.arg(QString::fromLatin1(path)).arg(cache);
-        m_result.clear();
+        m_result = {};
         const int call = downs++;
         if (during)
             during(path, call);
-        if (!m_result.isEmpty())
+        if (!m_result.isPending())
             return m_result;
         if (abandonWait)
-            return {};
-        m_result = replies.value(path, "error");
+            return TransferOutcome::abandoned();
+        m_result = outcomes.value(path, TransferOutcome::failed());
         return m_result;
     }
     void Stopped() override
     {
         calls << u"Stopped"_s;
-        m_result = "stop";
+        m_result = TransferOutcome::stopped();
     }
-    QByteArray TransferResult() const override { return m_result; }
+    TransferOutcome TransferResult() const override { return m_result; }
     // What the engine does on a socket error before it tells the window.
-    void failSocket() { m_result = "error"; }
+    void failSocket() { m_result = TransferOutcome::failed(); }
 
+    void answer(const QByteArray& path, const QByteArray& reply)
+    {
+        outcomes.insert(path, TransferOutcome::reply(reply));
+    }
     QStringList downCalls() const { return calls.filter(u"down:"_s); }
 
 private:
-    QByteArray m_result;
+    TransferOutcome m_result;
 };
 
 QByteArray reply(const QByteArray& body)
@@ -115,10 +121,10 @@ QByteArray pictureBytes(int i)
 // A site of `count` pages: page i shows picture i and links to page i + 1.
 void buildSite(FakeTransfer& transfer, int count)
 {
-    transfer.replies.insert("/", frontPage(pagePath(1)));
+    transfer.answer("/", frontPage(pagePath(1)));
     for (int i = 1; i <= count; ++i) {
-        transfer.replies.insert(pagePath(i), listingPage(picturePath(i), pagePath(i + 1)));
-        transfer.replies.insert(picturePath(i), "HTTP/1.0 200 OK\r\n\r\n" + pictureBytes(i));
+        transfer.answer(pagePath(i), listingPage(picturePath(i), pagePath(i + 1)));
+        transfer.answer(picturePath(i), "HTTP/1.0 200 OK\r\n\r\n" + pictureBytes(i));
     }
 }
 
@@ -411,60 +417,62 @@ private Q_SLOTS:
     void unexpectedPageEndsTheProgram_data()
     {
         QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<TransferOutcome>("outcome");
+        const auto replied = [](const QByteArray& bytes) { return TransferOutcome::reply(bytes); };
         const QByteArray pic = picturePath(1);
         const QByteArray next = pagePath(2);
         QTest::newRow("front page without marker")
-            << QByteArray("/") << reply("<a href='/photo/page1.html'>x</a>");
+            << QByteArray("/") << replied(reply("<a href='/photo/page1.html'>x</a>"));
         QTest::newRow("front page without page path")
-            << QByteArray("/") << reply("<a href='/photo/pag1.html'>" + FrontMarker);
+            << QByteArray("/") << replied(reply("<a href='/photo/pag1.html'>" + FrontMarker));
         QTest::newRow("front page marker at the start")
-            << QByteArray("/") << FrontMarker + "/photo/page1.html";
-        QTest::newRow("404") << pagePath(1) << QByteArray("error");
+            << QByteArray("/") << replied(FrontMarker + "/photo/page1.html");
+        QTest::newRow("404") << pagePath(1) << TransferOutcome::failed();
         QTest::newRow("no picture block")
             << pagePath(1)
-            << reply("<img src='" + pic + "'>&laquo;&laquo;<a href='" + next + "'>&raquo;&raquo;");
-        QTest::newRow("no block end")
-            << pagePath(1)
-            << reply(BlockMarker + "<img src='" + pic + "'>&laquo;&laquo;<a href='" + next + "'>");
-        QTest::newRow("no navigation")
-            << pagePath(1)
-            << reply(BlockMarker + "<img src='" + pic + "'><a href='" + next + "'>&raquo;&raquo;");
+            << replied(reply("<img src='" + pic + "'>&laquo;&laquo;<a href='" + next +
+                             "'>&raquo;&raquo;"));
+        QTest::newRow("no block end") << pagePath(1)
+                                      << replied(reply(BlockMarker + "<img src='" + pic +
+                                                       "'>&laquo;&laquo;<a href='" + next + "'>"));
+        QTest::newRow("no navigation") << pagePath(1)
+                                       << replied(reply(BlockMarker + "<img src='" + pic +
+                                                        "'><a href='" + next + "'>&raquo;&raquo;"));
         QTest::newRow("navigation after the block end")
             << pagePath(1)
-            << reply(BlockMarker + "<img src='" + pic + "'>&raquo;&raquo;&laquo;&laquo;<a href='" +
-                     next + "'>");
-        QTest::newRow("no next page") << pagePath(1)
-                                      << reply(BlockMarker + "<img src='" + pic +
-                                               "'>&laquo;&laquo;<a href='/next'>&raquo;&raquo;");
+            << replied(reply(BlockMarker + "<img src='" + pic +
+                             "'>&raquo;&raquo;&laquo;&laquo;<a href='" + next + "'>"));
+        QTest::newRow("no next page")
+            << pagePath(1)
+            << replied(reply(BlockMarker + "<img src='" + pic +
+                             "'>&laquo;&laquo;<a href='/next'>&raquo;&raquo;"));
         QTest::newRow("next page without apostrophe")
             << pagePath(1)
-            << reply(BlockMarker + "<img src='" + pic + "'>&laquo;&laquo;<a href=" + next +
-                     ">&raquo;&raquo;");
+            << replied(reply(BlockMarker + "<img src='" + pic + "'>&laquo;&laquo;<a href=" + next +
+                             ">&raquo;&raquo;"));
         QTest::newRow("no picture")
             << pagePath(1)
-            << reply(BlockMarker + "<img src='/img/1.jpg'>&laquo;&laquo;<a href='" + next +
-                     "'>&raquo;&raquo;");
+            << replied(reply(BlockMarker + "<img src='/img/1.jpg'>&laquo;&laquo;<a href='" + next +
+                             "'>&raquo;&raquo;"));
         QTest::newRow("picture only beyond the block")
             << pagePath(1)
-            << reply(BlockMarker + "&laquo;&laquo;<a href='" + next + "'>&raquo;&raquo;<img src='" +
-                     pic + "'>");
+            << replied(reply(BlockMarker + "&laquo;&laquo;<a href='" + next +
+                             "'>&raquo;&raquo;<img src='" + pic + "'>"));
         QTest::newRow("picture without apostrophe")
             << pagePath(1)
-            << reply(BlockMarker + "&laquo;&laquo;<a href='" + next + "'><img src=" + pic +
-                     ">&raquo;&raquo;");
-        QTest::newRow("picture without header end")
-            << pic << QByteArray("HTTP/1.0 200 OK\r\n\nbytes");
-        QTest::newRow("picture 404") << pic << QByteArray("error");
+            << replied(reply(BlockMarker + "&laquo;&laquo;<a href='" + next + "'><img src=" + pic +
+                             ">&raquo;&raquo;"));
+        QTest::newRow("picture without header end") << pic << replied("HTTP/1.0 200 OK\r\n\nbytes");
+        QTest::newRow("picture 404") << pic << TransferOutcome::failed();
     }
 
     void unexpectedPageEndsTheProgram()
     {
         QFETCH(QByteArray, path);
-        QFETCH(QByteArray, reply);
+        QFETCH(TransferOutcome, outcome);
         buildSite(*m_transfer, 2);
         m_host->settings.pageCount = u"2"_s;
-        m_transfer->replies.insert(path, reply);
+        m_transfer->outcomes.insert(path, outcome);
         m_driver->Down_Click();
 
         QCOMPARE(m_host->failureMessages, 1);
@@ -487,14 +495,14 @@ private Q_SLOTS:
         m_host->settings.pageCount = u"1"_s;
         // The front page's path runs from its first "/photo/page" up to two bytes before the
         // marker.
-        m_transfer->replies.insert("/", reply("x /photo/page5.html?a=b\">" + FrontMarker));
+        m_transfer->answer("/", reply("x /photo/page5.html?a=b\">" + FrontMarker));
         // The next page is the first page path after "&laquo;&laquo;"; the picture the first
         // "/image/" of the block, even when it comes after the navigation.
-        m_transfer->replies.insert("/photo/page5.html?a=b",
-                                   reply("/image/no.jpg' " + BlockMarker +
-                                         " /photo/page1.html' &laquo;&laquo; x /photo/page2.html' "
-                                         "/image/a/b c.png' /image/second.png' &raquo;&raquo;"));
-        m_transfer->replies.insert("/image/a/b c.png", "HTTP/1.0 200 OK\r\n\r\n\r\n\r\n");
+        m_transfer->answer("/photo/page5.html?a=b",
+                           reply("/image/no.jpg' " + BlockMarker +
+                                 " /photo/page1.html' &laquo;&laquo; x /photo/page2.html' "
+                                 "/image/a/b c.png' /image/second.png' &raquo;&raquo;"));
+        m_transfer->answer("/image/a/b c.png", "HTTP/1.0 200 OK\r\n\r\n\r\n\r\n");
         m_driver->Down_Click();
         QCOMPARE(m_transfer->downCalls(),
                  (QStringList{u"down:/:0"_s, u"down:/photo/page5.html?a=b:1"_s,
@@ -528,12 +536,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, listed);
         QFETCH(QString, onDisk);
         m_host->settings.pageCount = u"2"_s;
-        m_transfer->replies.insert("/", frontPage("/photo/page1.html"));
-        m_transfer->replies.insert("/photo/page1.html", listingPage(picture, "/photo/page2.html"));
-        m_transfer->replies.insert("/photo/page2.html",
-                                   listingPage("/image/last.jpg", "/photo/page3.html"));
-        m_transfer->replies.insert(picture, "HTTP/1.0 200 OK\r\n\r\nsafe");
-        m_transfer->replies.insert("/image/last.jpg", "HTTP/1.0 200 OK\r\n\r\nlast");
+        m_transfer->answer("/", frontPage("/photo/page1.html"));
+        m_transfer->answer("/photo/page1.html", listingPage(picture, "/photo/page2.html"));
+        m_transfer->answer("/photo/page2.html",
+                           listingPage("/image/last.jpg", "/photo/page3.html"));
+        m_transfer->answer(picture, "HTTP/1.0 200 OK\r\n\r\nsafe");
+        m_transfer->answer("/image/last.jpg", "HTTP/1.0 200 OK\r\n\r\nlast");
         m_driver->Down_Click();
 
         QCOMPARE(m_album.count, 2);
@@ -627,7 +635,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, reply);
         buildSite(*m_transfer, 2);
         m_host->settings.pageCount = u"2"_s;
-        m_transfer->replies.insert(picturePath(1), reply);
+        m_transfer->answer(picturePath(1), reply);
         m_driver->Down_Click();
         QVERIFY(!QFile::exists(downloads() + u"/pic1.jpg"_s));
         QCOMPARE(TestSupport::readAll(downloads() + u"/pic2.jpg"_s), pictureBytes(2));
@@ -643,9 +651,8 @@ private Q_SLOTS:
         buildSite(*m_transfer, 1);
         m_host->settings.pageCount = u"1"_s;
         const QByteArray longName = QByteArray(130, '\xA8') + ".jpg";
-        m_transfer->replies.insert(pagePath(1), listingPage("/image/1/" + longName, pagePath(2)));
-        m_transfer->replies.insert("/image/1/" + longName,
-                                   "HTTP/1.0 200 OK\r\n\r\n" + pictureBytes(1));
+        m_transfer->answer(pagePath(1), listingPage("/image/1/" + longName, pagePath(2)));
+        m_transfer->answer("/image/1/" + longName, "HTTP/1.0 200 OK\r\n\r\n" + pictureBytes(1));
         m_driver->Down_Click();
         const QByteArray saved = QByteArray(125, '\xA8') + ".jpg";
         QCOMPARE(m_album.imageNames[1], saved);

@@ -1,8 +1,8 @@
-// Whole download runs: the crawl driver with the real engine against the demo site.
+// Whole download runs: the download session (the crawl driver with the real engine) against the
+// demo site.
 #include "DemoSiteThread.h"
-#include "core/crawl/CrawlDriver.h"
+#include "core/crawl/DownloadSession.h"
 #include "core/crawl/PictureName.h"
-#include "core/net/Download_Control.h"
 #include "core/net/ResponseCache.h"
 #include "core/platform/ProgramFolder.h"
 #include "support/RecordingCrawlHost.h"
@@ -35,21 +35,15 @@ QByteArray albumRow(const QByteArray& name, const QByteArray& path)
            "size=\"1\">\r\n</div>\r\n</td>\r\n</tr>\r\n";
 }
 
-// One program folder, engine, window and driver, pointed at a demo site through its proxy form.
+// One program folder, window and session, pointed at a demo site through its proxy form.
 struct Program {
     QTemporaryDir folder{ScratchFolder::templatePath()};
-    Download_Control engine;
     RecordingCrawlHost host;
     ProgramFolder programFolder{folder.path()};
-    CrawlDriver driver{engine, host, programFolder};
+    DownloadSession session{host, programFolder};
 
     explicit Program(const DemoSiteThread& site)
     {
-        engine.setPathCasheFiles(programFolder.cache());
-        QObject::connect(&engine, &Download_Control::mainStatusChanged, &engine,
-                         [this](const QString& text) { host.setStat(text); });
-        QObject::connect(&engine, &Download_Control::socketErrorRaised, &driver,
-                         &CrawlDriver::socketError);
         host.settings.proxyOn = true;
         host.settings.proxyName = u"127.0.0.1"_s;
         host.settings.proxyPort = QString::number(site.port());
@@ -70,7 +64,7 @@ struct Program {
     void run(int pages)
     {
         host.settings.pageCount = QString::number(pages);
-        driver.Down_Click();
+        session.Down_Click();
     }
 
     // Clicks `Down` once the status shows `text` and the transfer after it has begun waiting.
@@ -78,7 +72,7 @@ struct Program {
     {
         host.onStat = [this, text](const QString& shown) {
             if (shown == text)
-                QTimer::singleShot(20, &driver, &CrawlDriver::Down_Click);
+                QTimer::singleShot(20, &session, &DownloadSession::Down_Click);
         };
     }
 };
@@ -145,6 +139,7 @@ private Q_SLOTS:
         const QString file = savedAs(program.downloads(), picture.name);
         QCOMPARE(TestSupport::readAll(file), content().pictureBytes(1));
         QCOMPARE(program.host.previews, QStringList{file});
+        QCOMPARE(program.host.traffic, program.session.engine().TrafficCount());
         verifyAlbum(program, 1);
         QCOMPARE(program.host.failureMessages, 0);
     }
@@ -173,7 +168,7 @@ private Q_SLOTS:
         const QByteArray russian = content().picture(4).name;
         QVERIFY(std::any_of(russian.cbegin(), russian.cend(), [](char c) { return c & 0x80; }));
         verifyAlbum(program, 10);
-        QCOMPARE(program.driver.PagePaths()[10], content().listingPath(10));
+        QCOMPARE(program.session.PagePaths()[10], content().listingPath(10));
 
         const DemoSiteStats served = m_site->stats();
         QCOMPARE(served.listingRequests, 10);
@@ -187,7 +182,7 @@ private Q_SLOTS:
         program.run(10);
         QCOMPARE(program.host.stats.last(), Done);
         const QByteArray firstAlbum = TestSupport::readAll(program.album());
-        const qint64 trafficAfterFirst = program.engine.TrafficCount();
+        const qint64 trafficAfterFirst = program.session.engine().TrafficCount();
         m_site->server().resetStats();
 
         program.host.stats.clear();
@@ -199,8 +194,8 @@ private Q_SLOTS:
         QCOMPARE(served.pictureRequests, 0);
         QCOMPARE(served.requests, 1);
         // Only the front page travelled.
-        const QByteArray front = program.engine.BuildRequest("/");
-        QVERIFY(program.engine.TrafficCount() - trafficAfterFirst > front.size());
+        const QByteArray front = program.session.engine().BuildRequest("/");
+        QVERIFY(program.session.engine().TrafficCount() - trafficAfterFirst > front.size());
         QCOMPARE(TestSupport::readAll(program.album()), firstAlbum);
     }
 
@@ -229,10 +224,10 @@ private Q_SLOTS:
         program.run(5);
 
         QCOMPARE(program.host.failureMessages, 0);
-        QVERIFY(!program.driver.Running());
+        QVERIFY(!program.session.Running());
         const QStringList tail = program.host.stats.mid(program.host.stats.indexOf(clickAt));
         QCOMPARE(tail, (QStringList{clickAt, u"Загрузка прервана"_s, SwitchedOff}));
-        QCOMPARE(program.driver.PageIndex(), qint16(complete + 1));
+        QCOMPARE(program.session.PageIndex(), qint16(complete + 1));
         verifyAlbum(program, complete);
         // Nothing of the unfinished page was saved.
         QCOMPARE(QDir(program.downloads()).entryList(QDir::Files).size(), complete + 4);
@@ -244,13 +239,8 @@ private Q_SLOTS:
         QVERIFY(m_site->server().addFault("stall=page:3"));
         Program program(*m_site);
         program.host.onStat = [&program](const QString& shown) {
-            if (shown == u"Грузиццo страница 3..."_s) {
-                // What the window does as it closes: tell the driver, then end the engine's wait.
-                QTimer::singleShot(20, &program.driver, [&program] {
-                    program.driver.windowClosing();
-                    program.engine.abandonWait();
-                });
-            }
+            if (shown == u"Грузиццo страница 3..."_s)
+                QTimer::singleShot(20, &program.session, &DownloadSession::windowClosing);
         };
         program.run(5);
         QCOMPARE(program.host.failureMessages, 0);
@@ -265,7 +255,7 @@ private Q_SLOTS:
         program.run(5);
         QCOMPARE(program.host.failureMessages, 0);
         QCOMPARE(program.host.stats.last(), SwitchedOff);
-        QCOMPARE(program.driver.PageIndex(), qint16(3));
+        QCOMPARE(program.session.PageIndex(), qint16(3));
         verifyAlbum(program, 2);
         QVERIFY(!QFile::exists(savedAs(program.downloads(), content().picture(3).name)));
     }
@@ -274,22 +264,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("fault");
         QTest::addColumn<int>("listings");
-        QTest::newRow("404 listing page") << QByteArray("404=page:2") << 2;
-        QTest::newRow("404 picture") << QByteArray("404=picture:2") << 2;
-        QTest::newRow("listing page without marker") << QByteArray("nomarker=page:3") << 3;
-        QTest::newRow("front page without marker") << QByteArray("nomarker=front") << 0;
-        QTest::newRow("picture without blank line") << QByteArray("nomarker=picture:1") << 1;
-        QTest::newRow("proxy wants credentials") << QByteArray("407=page:1") << 1;
+        // The window's status line when the message comes: the engine's words on a refusing
+        // proxy, else the step that failed.
+        QTest::addColumn<QString>("lastStat");
+        QTest::newRow("404 listing page")
+            << QByteArray("404=page:2") << 2 << u"Грузиццo страница 2..."_s;
+        QTest::newRow("404 picture")
+            << QByteArray("404=picture:2") << 2 << u"Грузиццо картинка 2..."_s;
+        QTest::newRow("listing page without marker")
+            << QByteArray("nomarker=page:3") << 3 << u"Грузиццo страница 3..."_s;
+        QTest::newRow("front page without marker")
+            << QByteArray("nomarker=front") << 0 << u"Грузиццo главная..."_s;
+        QTest::newRow("picture without blank line")
+            << QByteArray("nomarker=picture:1") << 1 << u"Грузиццо картинка 1..."_s;
+        QTest::newRow("proxy wants credentials")
+            << QByteArray("407=page:1") << 1 << u"Ошибка авторизации на прокси-сервере"_s;
     }
 
     void unexpectedReplyEndsTheProgram()
     {
         QFETCH(QByteArray, fault);
         QFETCH(int, listings);
+        QFETCH(QString, lastStat);
         QVERIFY(m_site->server().addFault(fault));
         Program program(*m_site);
         program.run(5);
         QCOMPARE(program.host.failureMessages, 1);
+        QCOMPARE(program.host.stats.last(), lastStat);
         QCOMPARE(program.host.failureText, u"Ашиыпка при абработке страниц сайта золванеком."_s);
         QCOMPARE(program.host.failureTitle, u"Ужос нах!"_s);
         QCOMPARE(program.host.events.last(), u"failure"_s);

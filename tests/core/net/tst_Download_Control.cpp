@@ -1,5 +1,7 @@
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "support/ScriptedServer.h"
+#include "support/TransferOutcomeText.h"
 
 #include <QNetworkProxy>
 #include <QSignalSpy>
@@ -15,7 +17,7 @@ namespace {
 const QByteArray Page = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html>hello</html>";
 
 // Runs one Down; a transfer still waiting after a few seconds is stopped, so no test can hang.
-QByteArray fetch(Download_Control& engine, const QByteArray& path, bool cashe = false)
+TransferOutcome fetch(Download_Control& engine, const QByteArray& path, bool cashe = false)
 {
     QTimer guard;
     guard.setSingleShot(true);
@@ -30,11 +32,37 @@ void direct(Download_Control& engine, const ScriptedServer& server)
     engine.setDirectPort(server.port());
 }
 
+TransferStatus statusIn(const QList<QVariant>& args)
+{
+    return args.at(0).value<TransferStatus>();
+}
+
+// The engine's status lines, from a spy on its reports.
 QStringList texts(const QSignalSpy& spy)
 {
     QStringList out;
     for (const auto& args : spy)
-        out << args.at(0).toString();
+        out << EngineTexts::status(statusIn(args));
+    return out;
+}
+
+// What the reports put on the window's status line.
+QStringList mainStats(const QSignalSpy& spy)
+{
+    QStringList out;
+    for (const auto& args : spy) {
+        if (const QString text = EngineTexts::mainStatus(statusIn(args)); !text.isEmpty())
+            out << text;
+    }
+    return out;
+}
+
+// The traffic lines, from a spy on the traffic count.
+QStringList trafficLines(const QSignalSpy& spy)
+{
+    QStringList out;
+    for (const auto& args : spy)
+        out << EngineTexts::traffic(args.at(0).toLongLong());
     return out;
 }
 
@@ -82,10 +110,11 @@ private Q_SLOTS:
     void trafficLine();
     void trafficIsSixtyFourBit();
     void linkLookResetByNextDown();
-    void busyIconTurnsAndStops();
+    void busyWhileTheTransferWaits();
     void abandonEndsTheWait();
     void winsockNumbers_data();
     void winsockNumbers();
+    void replyReadingErrorIsAReply();
     void cacheHitWithoutNetwork();
     void stopWaitingBeforeTheCacheLookup();
 };
@@ -97,7 +126,7 @@ void TestDownload_Control::directRequestBytes()
     server.send(Page).close();
     Download_Control engine;
     direct(engine, server);
-    QCOMPARE(fetch(engine, "/photo/page2.htm"), Page);
+    QCOMPARE(fetch(engine, "/photo/page2.htm"), TransferOutcome::reply(Page));
     QCOMPARE(server.received(),
              QByteArray("GET /photo/page2.htm HTTP/1.0\r\n"
                         "Accept: */*\r\n"
@@ -118,8 +147,8 @@ void TestDownload_Control::proxyRequestBytes()
     engine.setRHost("zolvane.com");
     engine.setDirectPort(closedPort());
     engine.setUseProxyServer("127.0.0.1", proxy.portText(), true);
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/photo/"), Page);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/photo/"), TransferOutcome::reply(Page));
     QCOMPARE(proxy.received(),
              QByteArray("GET http://zolvane.com/photo/ HTTP/1.0\r\n"
                         "Accept: */*\r\n"
@@ -139,7 +168,7 @@ void TestDownload_Control::proxyRequestBytes()
     engine.setDirectPort(site.port());
     engine.setRHost("127.0.0.1");
     engine.setUseProxyServer("ignored", "1", false);
-    QCOMPARE(fetch(engine, "/"), Page);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(Page));
     QVERIFY(site.received().startsWith("GET / HTTP/1.0\r\n"));
     engine.setUseProxyServer("", "", true); // names are taken again only when switched on
     QCOMPARE(engine.BuildRequest("/").left(34), QByteArray("GET http://127.0.0.1/ HTTP/1.0\r\nAc"));
@@ -153,7 +182,8 @@ void TestDownload_Control::controlBytesInPathAreEncoded()
     Download_Control engine;
     direct(engine, server);
     // The last byte is a NUL.
-    QCOMPARE(fetch(engine, QByteArray("/a b\r\nX-Injected: 1\x7f\x01%41\xe9", 26)), Page);
+    QCOMPARE(fetch(engine, QByteArray("/a b\r\nX-Injected: 1\x7f\x01%41\xe9", 26)),
+             TransferOutcome::reply(Page));
     const QByteArray firstLine = server.received().left(server.received().indexOf("\r\n"));
     QCOMPARE(firstLine, QByteArray("GET /a%20b%0D%0AX-Injected:%201%7F%01%41\xe9%00 HTTP/1.0"));
     QVERIFY(!server.received().contains("\r\nX-Injected"));
@@ -171,11 +201,11 @@ void TestDownload_Control::wholeReplyOnClose()
     Download_Control engine;
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/pic.jpg"), reply);
-    QCOMPARE(engine.TransferResult(), reply);
+    QCOMPARE(fetch(engine, "/pic.jpg"), TransferOutcome::reply(reply));
+    QCOMPARE(engine.TransferResult(), TransferOutcome::reply(reply));
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/pic.jpg").size() + reply.size());
     QCOMPARE(errors.count(), 0);
-    QVERIFY(!engine.isAnimating());
+    QVERIFY(!engine.isBusy());
 }
 
 void TestDownload_Control::statusLinesOfATransfer()
@@ -185,18 +215,17 @@ void TestDownload_Control::statusLinesOfATransfer()
     server.send("HTTP/1.0 200 OK\r\n").pause(30).send("\r\nbody").close();
     Download_Control engine;
     direct(engine, server);
-    QCOMPARE(engine.statusText(), u"Ready"_s);
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QSignalSpy traffic(&engine, &Download_Control::trafficTextChanged);
-    QSignalSpy main(&engine, &Download_Control::mainStatusChanged);
-    QCOMPARE(fetch(engine, "/"), QByteArray("HTTP/1.0 200 OK\r\n\r\nbody"));
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ready"_s);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QSignalSpy traffic(&engine, &Download_Control::trafficChanged);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply("HTTP/1.0 200 OK\r\n\r\nbody"));
     QCOMPARE(texts(status),
              QStringList({u"Подключение к http://127.0.0.1..."_s, u"Отправлен запрос"_s,
                           u"Загрузка данных:  17 Bytes"_s, u"Загрузка данных:  23 Bytes"_s,
                           u"Загрузка завершена"_s}));
-    QCOMPARE(texts(traffic), QStringList({u"Трафек: 0 Кб"_s, u"Трафек: 0 Кб"_s}));
-    QCOMPARE(main.count(), 0);
-    QVERIFY(!engine.statusIsLink());
+    QCOMPARE(trafficLines(traffic), QStringList({u"Трафек: 0 Кб"_s, u"Трафек: 0 Кб"_s}));
+    QCOMPARE(mainStats(status), QStringList());
+    QVERIFY(!EngineTexts::isLink(engine.status()));
 }
 
 void TestDownload_Control::refusedConnection()
@@ -205,14 +234,14 @@ void TestDownload_Control::refusedConnection()
     engine.setRHost("127.0.0.1");
     engine.setDirectPort(closedPort());
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QSignalSpy link(&engine, &Download_Control::statusLinkChanged);
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
-    QCOMPARE(engine.statusText(), u"Ошибка 10061"_s);
-    QVERIFY(engine.statusIsLink());
-    QCOMPARE(link.last().at(0).toBool(), true);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка 10061"_s);
+    QVERIFY(EngineTexts::isLink(engine.status()));
+    QVERIFY(EngineTexts::isLink(statusIn(status.last())));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(engine.TrafficCount(), 0);
-    QVERIFY(!engine.isAnimating());
+    QVERIFY(!engine.isBusy());
 }
 
 void TestDownload_Control::closeBeforeAnyByte()
@@ -223,9 +252,9 @@ void TestDownload_Control::closeBeforeAnyByte()
     Download_Control engine;
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
-    QCOMPARE(engine.statusText(), u"Ошибка 10054"_s);
-    QVERIFY(engine.statusIsLink());
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка 10054"_s);
+    QVERIFY(EngineTexts::isLink(engine.status()));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(server.connections(), 1);
 }
@@ -237,8 +266,8 @@ void TestDownload_Control::statusLineOnlyThenClose()
     server.send("HTTP/1.0 200 OK\r\n").close();
     Download_Control engine;
     direct(engine, server);
-    QCOMPARE(fetch(engine, "/"), QByteArray("HTTP/1.0 200 OK\r\n"));
-    QCOMPARE(engine.statusText(), u"Загрузка завершена"_s);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply("HTTP/1.0 200 OK\r\n"));
+    QCOMPARE(EngineTexts::status(engine.status()), u"Загрузка завершена"_s);
 }
 
 void TestDownload_Control::stallUntilStopped()
@@ -248,19 +277,20 @@ void TestDownload_Control::stallUntilStopped()
     server.send("HTTP/1.0 200 OK\r\n\r\npart").pause(60000);
     Download_Control engine;
     direct(engine, server);
-    QSignalSpy main(&engine, &Download_Control::mainStatusChanged);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine,
-                     [&](const QString& text) {
-                         if (text.startsWith(u"Загрузка данных"_s))
+    QSignalSpy busy(&engine, &Download_Control::busyChanged);
+    QObject::connect(&engine, &Download_Control::statusChanged, &engine,
+                     [&](const TransferStatus& report) {
+                         if (report.kind == TransferStatus::Kind::Receiving)
                              QTimer::singleShot(50, &engine, &Download_Control::Stopped);
                      });
-    QCOMPARE(engine.Down("/", false), QByteArray("stop"));
-    QCOMPARE(engine.statusText(), u"Загрузка прервана"_s);
-    QCOMPARE(texts(main), QStringList({u"Загрузка прервана"_s}));
+    QCOMPARE(engine.Down("/", false), TransferOutcome::stopped());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Загрузка прервана"_s);
+    QCOMPARE(mainStats(status), QStringList({u"Загрузка прервана"_s}));
     QCOMPARE(errors.count(), 0);
-    QCOMPARE(engine.animFrame(), 0);
-    QVERIFY(!engine.isAnimating());
+    QCOMPARE(busy.last().at(0).toBool(), false);
+    QVERIFY(!engine.isBusy());
     // Only the request counts: a stopped transfer adds nothing for what it received.
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/").size());
 }
@@ -276,10 +306,10 @@ void TestDownload_Control::dripWithMarkerSplit()
     Download_Control engine;
     direct(engine, server);
     engine.setStopString(marker);
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/p/2"), head + marker);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/p/2"), TransferOutcome::reply(head + marker));
     QVERIFY(texts(status).count() > 10); // many arrivals
-    QCOMPARE(engine.statusText(), u"Загрузка завершена"_s);
+    QCOMPARE(EngineTexts::status(engine.status()), u"Загрузка завершена"_s);
 }
 
 void TestDownload_Control::markerSplitAcrossTwoArrivals()
@@ -292,8 +322,8 @@ void TestDownload_Control::markerSplitAcrossTwoArrivals()
     Download_Control engine;
     direct(engine, server);
     engine.setStopString("&raquo;&raquo;");
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/"), first + second);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(first + second));
     QVERIFY(texts(status).contains(u"Загрузка данных:  %1 Bytes"_s.arg(first.size())));
 }
 
@@ -306,7 +336,7 @@ void TestDownload_Control::markerInFirstPacket()
     Download_Control engine;
     direct(engine, server);
     engine.setStopString("STOP");
-    QCOMPARE(fetch(engine, "/"), packet);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(packet));
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/").size() + packet.size());
 }
 
@@ -331,9 +361,9 @@ void TestDownload_Control::resetInTheMiddleOfABody()
     engine.setPathCasheFiles(folder.filePath(u"!cashe"_s));
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/pic.jpg", true), QByteArray("error"));
-    QCOMPARE(engine.statusText(), u"Ошибка 10054"_s);
-    QVERIFY(engine.statusIsLink());
+    QCOMPARE(fetch(engine, "/pic.jpg", true), TransferOutcome::failed());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка 10054"_s);
+    QVERIFY(EngineTexts::isLink(engine.status()));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(engine.SizeCashe(), qint16(0));
 }
@@ -360,11 +390,11 @@ void TestDownload_Control::environmentProxyIsNeverUsed()
     Download_Control engine;
     engine.setRHost("site.invalid");
     engine.setUseProxyServer("proxy.invalid", "3128", throughOwnProxy);
-    const QByteArray reply = fetch(engine, "/");
+    const TransferOutcome outcome = fetch(engine, "/");
     QNetworkProxy::setApplicationProxy(before);
     QCOMPARE(elsewhere.connections(), 0);
-    QCOMPARE(reply, QByteArray("error"));
-    QCOMPARE(engine.statusText(), u"Ошибка 11001"_s);
+    QCOMPARE(outcome, TransferOutcome::failed());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка 11001"_s);
 }
 
 void TestDownload_Control::notFoundPosition_data()
@@ -391,12 +421,14 @@ void TestDownload_Control::notFoundPosition()
     Download_Control engine;
     direct(engine, server);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/"), refused ? QByteArray("error") : reply);
+    QCOMPARE(fetch(engine, "/"),
+             refused ? TransferOutcome::failed() : TransferOutcome::reply(reply));
     QCOMPARE(errors.count(), 0);
-    QVERIFY(!engine.statusIsLink());
+    QVERIFY(!EngineTexts::isLink(engine.status()));
     // A refused reply keeps the last receiving text.
     if (refused)
-        QCOMPARE(engine.statusText(), u"Загрузка данных:  %1 Bytes"_s.arg(reply.size()));
+        QCOMPARE(EngineTexts::status(engine.status()),
+                 u"Загрузка данных:  %1 Bytes"_s.arg(reply.size()));
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/").size() + reply.size());
 }
 
@@ -422,16 +454,17 @@ void TestDownload_Control::proxyAuthorisation()
     Download_Control engine;
     engine.setRHost("zolvane.com");
     engine.setUseProxyServer("127.0.0.1", proxy.portText(), true);
-    QSignalSpy main(&engine, &Download_Control::mainStatusChanged);
-    QCOMPARE(fetch(engine, "/"), refused ? QByteArray("error") : reply);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/"),
+             refused ? TransferOutcome::failed() : TransferOutcome::reply(reply));
     if (refused) {
-        QCOMPARE(engine.statusText(), u"Ошибка авторизации на прокси"_s);
-        QCOMPARE(texts(main), QStringList({u"Ошибка авторизации на прокси-сервере"_s}));
+        QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка авторизации на прокси"_s);
+        QCOMPARE(mainStats(status), QStringList({u"Ошибка авторизации на прокси-сервере"_s}));
     } else {
-        QCOMPARE(engine.statusText(), u"Загрузка завершена"_s);
-        QCOMPARE(main.count(), 0);
+        QCOMPARE(EngineTexts::status(engine.status()), u"Загрузка завершена"_s);
+        QCOMPARE(mainStats(status), QStringList());
     }
-    QVERIFY(!engine.statusIsLink());
+    QVERIFY(!EngineTexts::isLink(engine.status()));
 }
 
 void TestDownload_Control::replyOverTheLimit_data()
@@ -462,12 +495,12 @@ void TestDownload_Control::replyOverTheLimit()
         QVERIFY(closing.listen());
         closing.send(reply.left(2000)).pause(20).send(reply.mid(2000)).close();
         engine.setDirectPort(closing.port());
-        QCOMPARE(fetch(engine, "/"), reply);
+        QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(reply));
         QCOMPARE(errors.count(), 0);
         return;
     }
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
-    QCOMPARE(engine.statusText(), u"Ошибка 10055"_s);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка 10055"_s);
     QCOMPARE(errors.count(), 1);
 }
 
@@ -491,14 +524,14 @@ void TestDownload_Control::badProxyPort()
     engine.setRHost("zolvane.com");
     engine.setUseProxyServer("127.0.0.1", port, true);
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
     QCOMPARE(texts(status),
              QStringList({u"Proxy connect 127.0.0.1:"_s + QString::fromLatin1(port) + u"..."_s,
                           u"Ошибка 10022"_s}));
-    QVERIFY(engine.statusIsLink());
+    QVERIFY(EngineTexts::isLink(engine.status()));
     QCOMPARE(errors.count(), 1);
-    QVERIFY(!engine.isAnimating());
+    QVERIFY(!engine.isBusy());
 }
 
 void TestDownload_Control::connectingText_data()
@@ -521,8 +554,8 @@ void TestDownload_Control::connectingText()
     Download_Control engine;
     engine.setRHost(host);
     engine.setDirectPort(server.port());
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/"), Page);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(Page));
     QCOMPARE(texts(status).value(0), text);
     QVERIFY(server.received().contains(QByteArray("\r\nHost: " + host + "\r\n")));
 }
@@ -547,18 +580,18 @@ void TestDownload_Control::trafficLine()
     direct(engine, server);
     const int requestSize = int(engine.BuildRequest("/").size());
     server.send("HTTP/1.0 200 OK\r\n\r\n" + QByteArray(total - requestSize - 19, 'a')).close();
-    QSignalSpy traffic(&engine, &Download_Control::trafficTextChanged);
+    QSignalSpy traffic(&engine, &Download_Control::trafficChanged);
     fetch(engine, "/");
     QCOMPARE(engine.TrafficCount(), total);
-    QCOMPARE(traffic.last().at(0).toString(), line);
-    QCOMPARE(engine.trafficText(), line);
+    QCOMPARE(trafficLines(traffic).last(), line);
+    QCOMPARE(EngineTexts::traffic(engine.TrafficCount()), line);
 }
 
 void TestDownload_Control::trafficIsSixtyFourBit()
 {
     Download_Control engine;
     static_assert(std::is_same_v<decltype(engine.TrafficCount()), qint64>);
-    QCOMPARE(engine.trafficText(), u"Трафек: 0 Кб"_s);
+    QCOMPARE(EngineTexts::traffic(engine.TrafficCount()), u"Трафек: 0 Кб"_s);
 }
 
 void TestDownload_Control::linkLookResetByNextDown()
@@ -566,45 +599,45 @@ void TestDownload_Control::linkLookResetByNextDown()
     Download_Control engine;
     engine.setRHost("127.0.0.1");
     engine.setDirectPort(closedPort());
-    QCOMPARE(fetch(engine, "/"), QByteArray("error"));
-    QVERIFY(engine.statusIsLink());
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
+    QVERIFY(EngineTexts::isLink(engine.status()));
 
     ScriptedServer server;
     QVERIFY(server.listen());
     server.send(Page).close();
     engine.setDirectPort(server.port());
-    QSignalSpy link(&engine, &Download_Control::statusLinkChanged);
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    bool linkClearedBeforeText = false;
-    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine, [&] {
-        if (status.count() == 1)
-            linkClearedBeforeText = link.count() == 1;
-    });
-    QCOMPARE(fetch(engine, "/"), Page);
-    QVERIFY(!engine.statusIsLink());
-    QCOMPARE(link.count(), 1);
-    QCOMPARE(link.first().at(0).toBool(), false);
-    QVERIFY(linkClearedBeforeText);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(Page));
+    QVERIFY(!EngineTexts::isLink(engine.status()));
+    // The first report of the next transfer already reads as plain text.
+    QCOMPARE(statusIn(status.first()).kind, TransferStatus::Kind::Connecting);
+    QVERIFY(!EngineTexts::isLink(statusIn(status.first())));
 }
 
-void TestDownload_Control::busyIconTurnsAndStops()
+// The busy icon's pictures are the panel's; the engine says from when to when it turns.
+void TestDownload_Control::busyWhileTheTransferWaits()
 {
     ScriptedServer server;
     QVERIFY(server.listen());
     server.pause(60000);
     Download_Control engine;
     direct(engine, server);
-    QSignalSpy frames(&engine, &Download_Control::animFrameChanged);
-    QObject::connect(&engine, &Download_Control::animFrameChanged, &engine, [&](int frame) {
-        if (frame == 2)
-            engine.Stopped();
-    });
-    QCOMPARE(fetch(engine, "/"), QByteArray("stop"));
-    QList<int> seen;
-    for (const auto& args : frames)
-        seen << args.at(0).toInt();
-    QCOMPARE(seen, QList<int>({1, 2, 0}));
-    QVERIFY(!engine.isAnimating());
+    QSignalSpy busy(&engine, &Download_Control::busyChanged);
+    bool busyWhenSent = false;
+    QObject::connect(&engine, &Download_Control::statusChanged, &engine,
+                     [&](const TransferStatus& report) {
+                         if (report.kind != TransferStatus::Kind::RequestSent)
+                             return;
+                         busyWhenSent = engine.isBusy();
+                         QTimer::singleShot(50, &engine, &Download_Control::Stopped);
+                     });
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::stopped());
+    QVERIFY(busyWhenSent);
+    QList<bool> seen;
+    for (const auto& args : busy)
+        seen << args.at(0).toBool();
+    QCOMPARE(seen, QList<bool>({true, false}));
+    QVERIFY(!engine.isBusy());
 }
 
 void TestDownload_Control::abandonEndsTheWait()
@@ -614,17 +647,17 @@ void TestDownload_Control::abandonEndsTheWait()
     server.send("HTTP/1.0 200 OK\r\n").pause(60000);
     Download_Control engine;
     direct(engine, server);
-    QObject::connect(&engine, &Download_Control::statusTextChanged, &engine,
-                     [&](const QString& text) {
-                         if (text.startsWith(u"Загрузка данных"_s))
+    QObject::connect(&engine, &Download_Control::statusChanged, &engine,
+                     [&](const TransferStatus& report) {
+                         if (report.kind == TransferStatus::Kind::Receiving)
                              QTimer::singleShot(0, &engine, &Download_Control::abandonWait);
                      });
     QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
-    QCOMPARE(fetch(engine, "/"), QByteArray());
-    QCOMPARE(engine.TransferResult(), QByteArray());
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::abandoned());
+    QCOMPARE(engine.TransferResult(), TransferOutcome());
     QCOMPARE(errors.count(), 0);
     // No window comes back: later transfers end at once too.
-    QCOMPARE(fetch(engine, "/"), QByteArray());
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::abandoned());
 }
 
 void TestDownload_Control::winsockNumbers_data()
@@ -647,6 +680,20 @@ void TestDownload_Control::winsockNumbers()
     QCOMPARE(Download_Control::WinsockNumber(QAbstractSocket::SocketError(error)), number);
 }
 
+// The outcome is typed: a reply that happens to read like a failure is still a reply.
+void TestDownload_Control::replyReadingErrorIsAReply()
+{
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.send("error").close();
+    Download_Control engine;
+    direct(engine, server);
+    QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply("error"));
+    QCOMPARE(engine.TransferResult().kind(), TransferOutcome::Kind::Reply);
+    QCOMPARE(errors.count(), 0);
+}
+
 void TestDownload_Control::cacheHitWithoutNetwork()
 {
     QTemporaryDir dir;
@@ -657,23 +704,23 @@ void TestDownload_Control::cacheHitWithoutNetwork()
     Download_Control engine;
     direct(engine, server);
     engine.setPathCasheFiles(dir.path() + u"/!cashe"_s);
-    QCOMPARE(fetch(engine, "/p/1", true), Page);
+    QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::reply(Page));
     QCOMPARE(server.connections(), 1);
     const qint64 traffic = engine.TrafficCount();
 
-    QSignalSpy frames(&engine, &Download_Control::animFrameChanged);
-    QSignalSpy trafficLines(&engine, &Download_Control::trafficTextChanged);
-    QSignalSpy status(&engine, &Download_Control::statusTextChanged);
-    QCOMPARE(fetch(engine, "/p/1", true), Page);
+    QSignalSpy busy(&engine, &Download_Control::busyChanged);
+    QSignalSpy trafficCounts(&engine, &Download_Control::trafficChanged);
+    QSignalSpy status(&engine, &Download_Control::statusChanged);
+    QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::reply(Page));
     QCOMPARE(server.connections(), 1);
     QCOMPARE(engine.TrafficCount(), traffic);
-    QCOMPARE(trafficLines.count(), 0);
-    QCOMPARE(frames.count(), 0);
-    QVERIFY(!engine.isAnimating());
+    QCOMPARE(trafficCounts.count(), 0);
+    QCOMPARE(busy.count(), 0);
+    QVERIFY(!engine.isBusy());
     QCOMPARE(texts(status), QStringList({u"Файл взят из кэша"_s}));
 
     // Without the cache flag the same path goes to the network.
-    QCOMPARE(fetch(engine, "/p/1", false), Page);
+    QCOMPARE(fetch(engine, "/p/1", false), TransferOutcome::reply(Page));
     QCOMPARE(server.connections(), 2);
 }
 
@@ -690,8 +737,8 @@ void TestDownload_Control::stopWaitingBeforeTheCacheLookup()
     engine.ClearCashe();
     // A stop click already queued is handled before the lookup, and nothing is fetched.
     QMetaObject::invokeMethod(&engine, &Download_Control::Stopped, Qt::QueuedConnection);
-    QCOMPARE(fetch(engine, "/p/1", true), QByteArray("stop"));
-    QCOMPARE(engine.statusText(), u"Загрузка прервана"_s);
+    QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::stopped());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Загрузка прервана"_s);
     QCOMPARE(server.connections(), 0);
     QCOMPARE(engine.TrafficCount(), 0);
 }

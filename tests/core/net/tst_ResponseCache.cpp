@@ -1,8 +1,10 @@
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "core/net/ResponseCache.h"
 #include "core/settings/Ini.h"
 #include "support/ScriptedServer.h"
 #include "support/TestSupport.h"
+#include "support/TransferOutcomeText.h"
 
 #include <QDir>
 #include <QFile>
@@ -498,12 +500,12 @@ void TestResponseCache::shortenedReplyStoredAndServed()
     engine.setDirectPort(server.port());
     engine.setStopString("&raquo;&raquo;");
     QTimer::singleShot(5000, &engine, &Download_Control::Stopped);
-    QCOMPARE(engine.Down("/p/2", true), shortened);
+    QCOMPARE(engine.Down("/p/2", true), TransferOutcome::reply(shortened));
     engine.finishCaching();
     QCOMPARE(TestSupport::readAll(folder.file(u"cashe00001.tmp"_s)), shortened);
     engine.setStopString({});
-    QCOMPARE(engine.Down("/p/2", true), shortened);
-    QCOMPARE(engine.statusText(), u"Файл взят из кэша"_s);
+    QCOMPARE(engine.Down("/p/2", true), TransferOutcome::reply(shortened));
+    QCOMPARE(EngineTexts::status(engine.status()), u"Файл взят из кэша"_s);
     QCOMPARE(server.connections(), 1);
 }
 
@@ -518,13 +520,13 @@ void TestResponseCache::missingEntryFileFetchedAgain()
     engine.setRHost("127.0.0.1");
     engine.setDirectPort(server.port());
     QTimer::singleShot(5000, &engine, &Download_Control::Stopped);
-    QCOMPARE(engine.Down("/p", true), Ok10);
+    QCOMPARE(engine.Down("/p", true), TransferOutcome::reply(Ok10));
     engine.finishCaching();
     QVERIFY(QFile::remove(folder.file(u"cashe00001.tmp"_s)));
-    QCOMPARE(engine.Down("/p", true), Ok10);
+    QCOMPARE(engine.Down("/p", true), TransferOutcome::reply(Ok10));
     QCOMPARE(server.connections(), 2);
     QCOMPARE(engine.SizeCashe(), 2);
-    QCOMPARE(engine.Down("/p", true), Ok10);
+    QCOMPARE(engine.Down("/p", true), TransferOutcome::reply(Ok10));
     QCOMPARE(server.connections(), 2);
 }
 

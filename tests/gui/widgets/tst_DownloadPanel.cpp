@@ -1,4 +1,5 @@
 #include "core/net/Download_Control.h"
+#include "core/net/EngineTexts.h"
 #include "core/platform/Constants.h"
 #include "gui/resources/Artwork.h"
 #include "gui/resources/BusyFrames.h"
@@ -34,7 +35,7 @@ protected:
     }
 };
 
-QByteArray refusedDown(Download_Control& engine)
+TransferOutcome refusedDown(Download_Control& engine)
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void followsTheEngine();
     void linkLookAfterAnError();
     void iconShowsTheBusyFrame();
+    void busyIconTurnsAndStops();
     void clickOpensTheMakersPage();
     void clickWithoutLinkDoesNothing();
     void failedBrowserStartIsShown();
@@ -89,7 +91,7 @@ void TestDownloadPanel::followsTheEngine()
     panel.follow(&engine);
     refusedDown(engine);
     QCOMPARE(panel.statusText(), u"Ошибка 10061"_s);
-    QCOMPARE(panel.statusText(), engine.statusText());
+    QCOMPARE(panel.statusText(), EngineTexts::status(engine.status()));
     QVERIFY(panel.statusIsLink());
 
     DownloadPanel late; // a panel made after the error shows the present state
@@ -136,6 +138,45 @@ void TestDownloadPanel::iconShowsTheBusyFrame()
     QCOMPARE(icon->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), BusyFrames::image(4));
     panel.setFrame(6); // not a frame: the icon stays
     QCOMPARE(panel.frame(), 4);
+}
+
+// While the engine is busy the icon shows the next of its six pictures every half second, the
+// first again after the last; when the engine is done it shows the first at once.
+void TestDownloadPanel::busyIconTurnsAndStops()
+{
+    QTcpServer silent; // takes the connection and never answers
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    Download_Control engine;
+    engine.setRHost("127.0.0.1");
+    engine.setDirectPort(silent.serverPort());
+    DownloadPanel panel;
+    panel.follow(&engine);
+    panel.setFrame(5);
+
+    QList<int> seen{panel.frame()};
+    qint64 firstTurnMs = -1;
+    QElapsedTimer clock;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, &panel, [&] {
+        if (panel.frame() == seen.last())
+            return;
+        if (firstTurnMs < 0)
+            firstTurnMs = clock.elapsed();
+        seen << panel.frame();
+        if (panel.frame() == 2)
+            engine.Stopped();
+    });
+    QTimer::singleShot(10000, &engine, &Download_Control::Stopped);
+    watch.start();
+    clock.start();
+    engine.Down("/", false);
+
+    QCOMPARE(seen, QList<int>({5, 0, 1, 2}));
+    QCOMPARE(panel.frame(), 0);
+    QVERIFY(!panel.isBusy());
+    QVERIFY2(firstTurnMs >= DownloadPanel::FrameIntervalMs * 9 / 10,
+             qPrintable(QString::number(firstTurnMs)));
 }
 
 void TestDownloadPanel::clickOpensTheMakersPage()
@@ -204,8 +245,7 @@ void TestDownloadPanel::countsArePaintedAtMostOnceAFrame()
     QElapsedTimer clock;
     clock.start();
     for (int count = 1; count <= Arrivals; ++count) {
-        panel.setStatusText(u"Загрузка данных:  %1 Bytes"_s.arg(count));
-        panel.showStatusNow();
+        panel.showStatus({.kind = TransferStatus::Kind::Receiving, .bytes = count});
         if (count == 1)
             QCOMPARE(counter.paints, 1);
         if (!paced)
