@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -27,10 +28,31 @@ namespace {
 
 constexpr int TemporaryNameAttempts = 16;
 
-WriteFunction& writeOverride()
+// The tests' write function: set on the test's thread, read by whichever thread saves.
+struct WriteOverride {
+    std::mutex mutex;
+    std::shared_ptr<const WriteFunction> function;
+};
+
+WriteOverride& writeOverride()
 {
-    static WriteFunction function;
-    return function;
+    static WriteOverride hook;
+    return hook;
+}
+
+std::shared_ptr<const WriteFunction> installedWriteFunction()
+{
+    WriteOverride& hook = writeOverride();
+    const std::lock_guard lock(hook.mutex);
+    return hook.function;
+}
+
+std::shared_ptr<const WriteFunction>
+exchangeWriteFunction(std::shared_ptr<const WriteFunction> with)
+{
+    WriteOverride& hook = writeOverride();
+    const std::lock_guard lock(hook.mutex);
+    return std::exchange(hook.function, std::move(with));
 }
 
 Reason reasonOf(int errorNumber)
@@ -69,10 +91,10 @@ QString temporaryPathFor(const QString& target)
 // A disk that stops taking bytes without saying why is taken to be full.
 template <typename Write> Reason writeAll(QByteArrayView bytes, Write&& write)
 {
+    const std::shared_ptr<const WriteFunction> injected = installedWriteFunction();
     while (!bytes.isEmpty()) {
         errno = 0;
-        const WriteFunction& injected = writeOverride();
-        const qint64 written = injected ? injected(bytes) : write(bytes);
+        const qint64 written = injected ? (*injected)(bytes) : write(bytes);
         if (written < 0)
             return errno ? reasonOf(errno) : Reason::Other;
         if (written == 0)
@@ -538,12 +560,12 @@ Error flush(const QStringList& paths)
 }
 
 ScopedWriteFunction::ScopedWriteFunction(WriteFunction write)
-    : m_previous(std::exchange(writeOverride(), std::move(write)))
+    : m_previous(exchangeWriteFunction(std::make_shared<const WriteFunction>(std::move(write))))
 {}
 
 ScopedWriteFunction::~ScopedWriteFunction()
 {
-    writeOverride() = std::move(m_previous);
+    exchangeWriteFunction(std::move(m_previous));
 }
 
 } // namespace FileIo
