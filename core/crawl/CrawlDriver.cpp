@@ -13,7 +13,6 @@
 
 #include <QScopeGuard>
 #include <algorithm>
-#include <exception>
 
 using namespace Qt::StringLiterals;
 
@@ -32,16 +31,6 @@ const QString WhyNoName = u"имя негодное"_s;
 const QString StatSwitchedOff = u"Абламался"_s;
 const QString FailureText = u"Ашиыпка при абработке страниц сайта золванеком."_s;
 const QString FailureTitle = u"Ужос нах!"_s;
-
-// Thrown where a page does not look as expected; ends the run in the failure exit.
-struct PageUnexpected {};
-
-template <typename T> T expected(std::optional<T> found)
-{
-    if (!found)
-        throw PageUnexpected{};
-    return *std::move(found);
-}
 
 // "3 картинки не записались", "5 картинок и альбом не записались".
 QString picturesNotSaved(int count, bool albumToo)
@@ -129,55 +118,61 @@ void CrawlDriver::run(const CrawlHost::RunSettings& settings)
 {
     m_inRun = true;
     const auto leave = qScopeGuard([this] { m_inRun = false; });
-    try {
-        m_transfer.setUseProxyServer(Cp1251::fromUnicode(settings.proxyName),
-                                     Cp1251::fromUnicode(settings.proxyPort), settings.proxyOn);
-        m_transfer.setCasheSize(settings.cacheLimit);
-        m_transfer.setStopString(SitePage::FrontPageStop.toByteArray());
-        m_transfer.setRHost(Constants::SiteHost.toByteArray());
-        m_host.setStat(StatFrontPage);
-        m_pageIndex = 1;
-        const QByteArray front = m_transfer.Down("/", false);
-        if (m_running)
-            walkPages(expected(SitePage::firstListingPath(front)));
-        endOfRun();
-    } catch (const PageUnexpected&) {
-        failureExit();
+    m_transfer.setUseProxyServer(Cp1251::fromUnicode(settings.proxyName),
+                                 Cp1251::fromUnicode(settings.proxyPort), settings.proxyOn);
+    m_transfer.setCasheSize(settings.cacheLimit);
+    m_transfer.setStopString(SitePage::FrontPageStop.toByteArray());
+    m_transfer.setRHost(Constants::SiteHost.toByteArray());
+    m_host.setStat(StatFrontPage);
+    m_pageIndex = 1;
+    const QByteArray front = m_transfer.Down("/", false);
+    if (m_running) {
+        const auto firstPath = SitePage::firstListingPath(front);
+        if (!firstPath || walkPages(*firstPath) == Pages::Unexpected) {
+            failureExit();
+            return;
+        }
     }
+    endOfRun();
 }
 
-void CrawlDriver::walkPages(QByteArray pagePath)
+CrawlDriver::Pages CrawlDriver::walkPages(QByteArray pagePath)
 {
     for (m_pageIndex = 1; m_pageIndex <= m_pageCount; ++m_pageIndex) {
         const int index = m_pageIndex;
         m_host.setStat(StatListingPage.arg(index));
         m_transfer.setStopString(SitePage::ListingPageStop.toByteArray());
         if (!m_running)
-            return;
+            return Pages::AsExpected;
         const QByteArray listing = m_transfer.Down(pagePath, true);
         if (!m_running)
-            return;
+            return Pages::AsExpected;
         m_pagePaths[index] = pagePath;
 
-        const SitePage::Listing page = expected(SitePage::parseListing(listing));
-        pagePath = page.nextPagePath;
+        const auto page = SitePage::parseListing(listing);
+        if (!page)
+            return Pages::Unexpected;
+        pagePath = page->nextPagePath;
         if (!m_running)
-            return;
+            return Pages::AsExpected;
 
         m_transfer.setStopString({});
         m_host.setStat(StatPicture.arg(index));
-        const QByteArray reply = m_transfer.Down(page.picturePath, true);
+        const QByteArray reply = m_transfer.Down(page->picturePath, true);
         if (!m_running)
-            return;
-        const QByteArrayView picture = expected(SitePage::body(reply));
+            return Pages::AsExpected;
+        const auto picture = SitePage::body(reply);
+        if (!picture)
+            return Pages::Unexpected;
         // An error page or nothing at all is no picture: the page is done, nothing is saved.
-        if (HttpReply::statusCode(reply) == 200 && !picture.isEmpty())
-            savePicture(index, page.picturePath, picture.toByteArray());
+        if (HttpReply::statusCode(reply) == 200 && !picture->isEmpty())
+            savePicture(index, page->picturePath, picture->toByteArray());
         else
             m_imageNames[index].clear();
         if (!m_running)
-            return;
+            return Pages::AsExpected;
     }
+    return Pages::AsExpected;
 }
 
 void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QByteArray& data)
@@ -210,11 +205,8 @@ FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArr
     if (error.reason() != FileIo::Reason::NoFolder ||
         FileSystem::FolderExists(m_folder.downloads()))
         return error;
-    try {
-        FileSystem::CreateFolder(m_folder.downloads());
-    } catch (const std::exception&) {
+    if (FileSystem::CreateFolder(m_folder.downloads()))
         return error;
-    }
     return FileIo::save(target, data, FileIo::Sync::Never);
 }
 

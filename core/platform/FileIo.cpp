@@ -55,28 +55,6 @@ exchangeWriteFunction(std::shared_ptr<const WriteFunction> with)
     return std::exchange(hook.function, std::move(with));
 }
 
-Reason reasonOf(int errorNumber)
-{
-    switch (errorNumber) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return Reason::NoSpace;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return Reason::Denied;
-    case ENOENT:
-    case ENOTDIR:
-        return Reason::NoFolder;
-    case EISDIR:
-        return Reason::FolderInPlace;
-    default:
-        return Reason::Other;
-    }
-}
-
 // Beside the target, so the rename stays on one file system; hidden, so a crash leaves nothing
 // a user trips over; a name of its own, so a target name as long as the file system allows
 // still has room for it.
@@ -506,6 +484,30 @@ Error flushFiles(const QStringList& paths)
 
 } // namespace
 
+Reason reasonOf(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return Reason::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Reason::Denied;
+    case ENOENT:
+    case ENOTDIR:
+        return Reason::NoFolder;
+    case EISDIR:
+        return Reason::FolderInPlace;
+    case EEXIST:
+        return Reason::Exists;
+    default:
+        return Reason::Other;
+    }
+}
+
 Error::Error(Reason reason, const QString& path)
     : m_reason(reason), m_message(u"%1: %2"_s.arg(QDir::toNativeSeparators(path), describe(reason)))
 {}
@@ -531,6 +533,10 @@ QString Error::describe(Reason reason)
         return u"слишком большой"_s;
     case Reason::Link:
         return u"ссылка"_s;
+    case Reason::Exists:
+        return u"уже есть"_s;
+    case Reason::Incomplete:
+        return u"нет данных"_s;
     case Reason::Other:
         break;
     }

@@ -31,6 +31,8 @@ enum class Reason {
     NotFound,      // nothing to read
     TooLarge,      // larger than the reader takes
     Link,          // a symbolic link where none is followed
+    Exists,        // something of that name is there already
+    Incomplete,    // the caller's data lacks a part the file needs
     Other,
 };
 
@@ -88,6 +90,9 @@ Error flush(const QStringList& paths);
 // True when the file exists and none of its write permission bits is set. The bits, not an
 // access check: for root every file would be writable.
 bool isReadOnly(const QString& path);
+
+// The reason of a system error number (errno).
+Reason reasonOf(int errorNumber);
 
 // Tests put a failing disk in place of the system's write call: the function gets the bytes one
 // write would take and returns how many it took, or -1 with errno set for an error. It applies to

@@ -3,7 +3,6 @@
 #include "core/net/Download_Control.h"
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Constants.h"
-#include "core/platform/OperationError.h"
 #include "gui/resources/Artwork.h"
 #include "gui/resources/BusyFrames.h"
 #include "gui/widgets/LinkLabel.h"
@@ -146,9 +145,7 @@ void DownloadPanel::St_Click()
 {
     if (!m_statusIsLink)
         return;
-    try {
-        BrowserStart::StartBrowser(QString::fromLatin1(Constants::MakerPage));
-    } catch (const OperationError&) {
+    if (const BrowserStart::Error error =
+            BrowserStart::StartBrowser(QString::fromLatin1(Constants::MakerPage)))
         setStatusText(u"Браузер не запустился"_s);
-    }
 }
