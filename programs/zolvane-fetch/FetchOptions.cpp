@@ -30,8 +30,8 @@ album is written for the pages complete; a second Ctrl+C ends at once.
 
 Failures the run leaves alone on purpose (a reply that could not be cached, a
 decoration image not copied) are logged to standard error with --verbose, or
-with QT_LOGGING_RULES="zolvane.*=true" (categories zolvane.cache, zolvane.files,
-zolvane.settings, zolvane.browser).
+with QT_LOGGING_RULES="zolvane.*=true", in the categories zolvane.cache and
+zolvane.files.
 
 Exit status: 0 every page complete and saved, 1 a page did not look as expected
 (the program's failure message), 2 stopped by Ctrl+C or SIGTERM, 3 ended early by
