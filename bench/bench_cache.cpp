@@ -43,8 +43,13 @@ int main(int argc, char** argv)
     cache.setFolder(folder);
     cache.setLimit(1000);
     const QByteArray reply = "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(20000, 'r');
-    for (int i = 1; i <= 1000; ++i)
-        cache.store("/photo/page" + QByteArray::number(i) + ".htm", reply);
+    for (int i = 1; i <= 1000; ++i) {
+        if (const FileIo::Error error =
+                cache.store("/photo/page" + QByteArray::number(i) + ".htm", reply)) {
+            std::printf("store failed: %s\n", qPrintable(error.message()));
+            return 1;
+        }
+    }
     const QByteArray last = "/photo/page1000.htm";
 
     std::vector<double> once;

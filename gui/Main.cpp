@@ -4,7 +4,7 @@
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Cp1251.h"
 #include "core/platform/FileSystem.h"
-#include "core/platform/OperationError.h"
+#include "core/platform/Logging.h"
 #include "core/settings/Settings.h"
 #include "gui/dialogs/About.h"
 #include "gui/dialogs/First.h"
@@ -196,11 +196,9 @@ void Main::restoreSettings()
 
 void Main::firstStart()
 {
-    try {
-        FileSystem::CreateTextFile(m_folder.options());
-    } catch (const OperationError&) {
-        // The writes below fail quietly as well; the defaults still hold for this session.
-    }
+    // The writes below fail quietly as well; the defaults still hold for this session.
+    if (const FileIo::Error error = FileSystem::CreateTextFile(m_folder.options()))
+        qCWarning(lcFiles).noquote() << "options file not made:" << error.message();
     First first(this);
     ModalHook::exec(first);
     const Settings defaults;
@@ -273,11 +271,8 @@ void Main::UpdateProxyFields()
 void Main::OpenAlboom_Click()
 {
     m_Down->setFocus();
-    try {
-        BrowserStart::StartBrowser(m_folder.album());
-    } catch (const OperationError&) {
+    if (const BrowserStart::Error error = BrowserStart::StartBrowser(m_folder.album()))
         setStat(u"Браузер не запустился"_s);
-    }
 }
 
 void Main::cashe_Click()

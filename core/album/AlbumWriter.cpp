@@ -3,11 +3,9 @@
 #include "core/album/AlbumTemplate.h"
 #include "core/platform/FileIo.h"
 #include "core/platform/FileSystem.h"
-#include "core/platform/OperationError.h"
+#include "core/platform/Logging.h"
 #include "core/platform/PercentEncoding.h"
 #include "core/platform/ProgramFolder.h"
-
-using namespace Qt::StringLiterals;
 
 QByteArray AlbumWriter::escaped(QByteArrayView fromSite)
 {
@@ -40,37 +38,40 @@ QByteArray AlbumWriter::pictureAddress(QByteArrayView name)
         PercentEncoding::encoded(name, [](char c) { return c == '%' || c == '#' || c == '?'; }));
 }
 
-QByteArray AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,
-                             const QList<QByteArray>& imageNames)
+std::optional<QByteArray> AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,
+                                            const QList<QByteArray>& imageNames)
 {
+    if (count > 0 && (count >= pagePaths.size() || count >= imageNames.size()))
+        return std::nullopt;
     const QByteArray site = AlbumTemplate::Site();
     QByteArray rows;
     for (int i = 1; i <= count; ++i) {
-        if (i >= pagePaths.size() || i >= imageNames.size())
-            throw OperationError(u"the page lists have no slot %1"_s.arg(i));
         if (imageNames[i].isEmpty())
             continue;
         rows += AlbumTemplate::RowStart() + pictureAddress(imageNames[i]) +
                 AlbumTemplate::RowMiddle() + site + escaped(pagePaths[i]) + AlbumTemplate::RowEnd();
     }
-    return AlbumTemplate::Header() + rows + AlbumTemplate::Footer();
+    return QByteArray(AlbumTemplate::Header() + rows + AlbumTemplate::Footer());
 }
 
 FileIo::Error AlbumWriter::write(const ProgramFolder& folder, int count,
                                  const QList<QByteArray>& pagePaths,
                                  const QList<QByteArray>& imageNames)
 {
-    const QByteArray album = page(count, pagePaths, imageNames);
+    const auto album = page(count, pagePaths, imageNames);
+    if (!album)
+        return FileIo::Error(FileIo::Reason::Incomplete, folder.album());
     // Flushed to disk by whoever writes the album along with what it shows.
-    if (FileIo::Error error = FileIo::save(folder.album(), album, FileIo::Sync::Never))
+    if (FileIo::Error error = FileIo::save(folder.album(), *album, FileIo::Sync::Never))
         return error;
-    try {
-        for (const char* name : DecorationImages) {
-            const QString fileName = QString::fromLatin1(name);
-            FileSystem::CopyFile(folder.dataFile(fileName), folder.download(fileName));
-        }
-    } catch (const OperationError&) {
+    for (const char* name : DecorationImages) {
+        const QString fileName = QString::fromLatin1(name);
         // The page is written; it only lacks its look.
+        if (const FileIo::Error error =
+                FileSystem::CopyFile(folder.dataFile(fileName), folder.download(fileName))) {
+            qCWarning(lcFiles).noquote() << "album decoration not copied:" << error.message();
+            break;
+        }
     }
     return {};
 }

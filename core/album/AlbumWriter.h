@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <optional>
 
 class ProgramFolder;
 
@@ -13,15 +14,16 @@ class AlbumWriter {
 public:
     // Slots 1..count of both lists (slot 0 is unused); a slot without a picture name has no row.
     // The new page replaces the old one in one step: a failed write leaves the old album whole,
-    // and says why. Then the decoration images are copied; the first that fails ends the
-    // copying (a missing image costs the page its look, not its pictures).
+    // and says why; lists without slot `count` write nothing. Then the decoration images are
+    // copied; the first that fails ends the copying (a missing image costs the page its look, not
+    // its pictures).
     static FileIo::Error write(const ProgramFolder& folder, int count,
                                const QList<QByteArray>& pagePaths,
                                const QList<QByteArray>& imageNames);
 
-    // The page's bytes. Throws OperationError when a list has no slot `count`.
-    static QByteArray page(int count, const QList<QByteArray>& pagePaths,
-                           const QList<QByteArray>& imageNames);
+    // The page's bytes; nothing when a list has no slot `count`.
+    static std::optional<QByteArray> page(int count, const QList<QByteArray>& pagePaths,
+                                          const QList<QByteArray>& imageNames);
 
     // Names and paths come from the site: these bytes would end the attribute, open a tag or
     // start an entity.

@@ -13,7 +13,6 @@
 
 #include <QScopeGuard>
 #include <algorithm>
-#include <exception>
 
 using namespace Qt::StringLiterals;
 
@@ -33,22 +32,12 @@ const QString StatSwitchedOff = u"Абламался"_s;
 const QString FailureText = u"Ашиыпка при абработке страниц сайта золванеком."_s;
 const QString FailureTitle = u"Ужос нах!"_s;
 
-// Thrown where a page does not look as expected; ends the run in the failure exit.
-struct PageUnexpected {};
-
-template <typename T> T expected(std::optional<T> found)
-{
-    if (!found)
-        throw PageUnexpected{};
-    return *std::move(found);
-}
-
 // Only a reply holds the markers: a transfer that failed or was abandoned while the run was still
 // on ends in the failure exit, like a page without them.
-QByteArray expectedReply(const TransferOutcome& outcome)
+std::optional<QByteArray> replyOf(const TransferOutcome& outcome)
 {
     if (!outcome.isReply())
-        throw PageUnexpected{};
+        return std::nullopt;
     return outcome.bytes();
 }
 
@@ -138,56 +127,64 @@ void CrawlDriver::run(const CrawlHost::RunSettings& settings)
 {
     m_inRun = true;
     const auto leave = qScopeGuard([this] { m_inRun = false; });
-    try {
-        m_transfer.setUseProxyServer(Cp1251::fromUnicode(settings.proxyName),
-                                     Cp1251::fromUnicode(settings.proxyPort), settings.proxyOn);
-        m_transfer.setCasheSize(settings.cacheLimit);
-        m_transfer.setStopString(SitePage::FrontPageStop.toByteArray());
-        m_transfer.setRHost(Constants::SiteHost.toByteArray());
-        m_host.setStat(StatFrontPage);
-        m_pageIndex = 1;
-        const TransferOutcome front = m_transfer.Down("/", false);
-        if (m_running)
-            walkPages(expected(SitePage::firstListingPath(expectedReply(front))));
-        endOfRun();
-    } catch (const PageUnexpected&) {
-        failureExit();
+    m_transfer.setUseProxyServer(Cp1251::fromUnicode(settings.proxyName),
+                                 Cp1251::fromUnicode(settings.proxyPort), settings.proxyOn);
+    m_transfer.setCasheSize(settings.cacheLimit);
+    m_transfer.setStopString(SitePage::FrontPageStop.toByteArray());
+    m_transfer.setRHost(Constants::SiteHost.toByteArray());
+    m_host.setStat(StatFrontPage);
+    m_pageIndex = 1;
+    const TransferOutcome front = m_transfer.Down("/", false);
+    if (m_running) {
+        const auto frontReply = replyOf(front);
+        const auto firstPath = frontReply ? SitePage::firstListingPath(*frontReply) : std::nullopt;
+        if (!firstPath || walkPages(*firstPath) == Pages::Unexpected) {
+            failureExit();
+            return;
+        }
     }
+    endOfRun();
 }
 
-void CrawlDriver::walkPages(QByteArray pagePath)
+CrawlDriver::Pages CrawlDriver::walkPages(QByteArray pagePath)
 {
     for (m_pageIndex = 1; m_pageIndex <= m_pageCount; ++m_pageIndex) {
         const int index = m_pageIndex;
         m_host.setStat(StatListingPage.arg(index));
         m_transfer.setStopString(SitePage::ListingPageStop.toByteArray());
         if (!m_running)
-            return;
+            return Pages::AsExpected;
         const TransferOutcome listing = m_transfer.Down(pagePath, true);
         if (!m_running)
-            return;
+            return Pages::AsExpected;
         m_pagePaths[index] = pagePath;
 
-        const SitePage::Listing page = expected(SitePage::parseListing(expectedReply(listing)));
-        pagePath = page.nextPagePath;
+        const auto listingReply = replyOf(listing);
+        const auto page = listingReply ? SitePage::parseListing(*listingReply) : std::nullopt;
+        if (!page)
+            return Pages::Unexpected;
+        pagePath = page->nextPagePath;
         if (!m_running)
-            return;
+            return Pages::AsExpected;
 
         m_transfer.setStopString({});
         m_host.setStat(StatPicture.arg(index));
-        const TransferOutcome picture = m_transfer.Down(page.picturePath, true);
+        const TransferOutcome pictureOutcome = m_transfer.Down(page->picturePath, true);
         if (!m_running)
-            return;
-        const QByteArray reply = expectedReply(picture);
-        const QByteArrayView body = expected(SitePage::body(reply));
+            return Pages::AsExpected;
+        const auto reply = replyOf(pictureOutcome);
+        const auto picture = reply ? SitePage::body(*reply) : std::nullopt;
+        if (!picture)
+            return Pages::Unexpected;
         // An error page or nothing at all is no picture: the page is done, nothing is saved.
-        if (HttpReply::statusCode(reply) == 200 && !body.isEmpty())
-            savePicture(index, page.picturePath, body.toByteArray());
+        if (HttpReply::statusCode(*reply) == 200 && !picture->isEmpty())
+            savePicture(index, page->picturePath, picture->toByteArray());
         else
             m_imageNames[index].clear();
         if (!m_running)
-            return;
+            return Pages::AsExpected;
     }
+    return Pages::AsExpected;
 }
 
 void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QByteArray& data)
@@ -220,11 +217,8 @@ FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArr
     if (error.reason() != FileIo::Reason::NoFolder ||
         FileSystem::FolderExists(m_folder.downloads()))
         return error;
-    try {
-        FileSystem::CreateFolder(m_folder.downloads());
-    } catch (const std::exception&) {
+    if (FileSystem::CreateFolder(m_folder.downloads()))
         return error;
-    }
     return FileIo::save(target, data, FileIo::Sync::Never);
 }
 

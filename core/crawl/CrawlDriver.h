@@ -65,8 +65,11 @@ public Q_SLOTS:
 private:
     void startRun();
     void switchOff();
+    // Whether the pages a run walked looked as expected.
+    enum class Pages { AsExpected, Unexpected };
+
     void run(const CrawlHost::RunSettings& settings);
-    void walkPages(QByteArray pagePath);
+    [[nodiscard]] Pages walkPages(QByteArray pagePath);
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
     void endOfRun();
     FileIo::Error savePictureFile(const QString& target, const QByteArray& data);

@@ -1,7 +1,7 @@
 #include "core/net/CacheWriter.h"
 
 #include "core/net/ResponseCache.h"
-#include "core/platform/OperationError.h"
+#include "core/platform/Logging.h"
 
 #include <algorithm>
 
@@ -90,11 +90,10 @@ void CacheWriter::work()
             return;
         const Job job = m_jobs.front();
         lock.unlock();
-        try {
-            m_cache.store(job.remoteFile, job.reply, job.cutAtMarker);
-        } catch (const OperationError&) {
-            // A reply that cannot be kept was handed to its caller all the same.
-        }
+        // A reply that cannot be kept was handed to its caller all the same.
+        if (const FileIo::Error error = m_cache.store(job.remoteFile, job.reply, job.cutAtMarker))
+            qCWarning(lcCache).noquote()
+                << "not stored:" << QString::fromLatin1(job.remoteFile) << "-" << error.message();
         lock.lock();
         m_jobs.pop_front();
         m_changed.notify_all();

@@ -3,7 +3,6 @@
 #include "core/net/HttpReply.h"
 #include "core/platform/ControlBytes.h"
 #include "core/platform/Cp1251.h"
-#include "core/platform/OperationError.h"
 #include "core/platform/PercentEncoding.h"
 
 #include <QCoreApplication>
@@ -142,10 +141,10 @@ qint16 Download_Control::SizeCashe() const
     return m_cache.size();
 }
 
-void Download_Control::ClearCashe()
+FileIo::Error Download_Control::ClearCashe()
 {
     m_cacheWriter.finish();
-    m_cache.clear();
+    return m_cache.clear();
 }
 
 ResponseCache& Download_Control::cache()

@@ -43,9 +43,8 @@ public:
     void setPathCasheFiles(const QString& CPath);
     // The number of stored replies; 0 without a database.
     qint16 SizeCashe() const;
-    // Empties the cache folder and starts a new database. Throws OperationError when the folder
-    // cannot be made.
-    void ClearCashe();
+    // Empties the cache folder and starts a new database. Fails when the folder cannot be made.
+    FileIo::Error ClearCashe();
     // Replies are stored on a thread of their own after their transfer: these wait for that.
     ResponseCache& cache();
     void finishCaching() override { m_cacheWriter.finish(); }

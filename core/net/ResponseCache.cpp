@@ -5,7 +5,7 @@
 #include "core/platform/Cp1251.h"
 #include "core/platform/FileIo.h"
 #include "core/platform/FileSystem.h"
-#include "core/platform/OperationError.h"
+#include "core/platform/Logging.h"
 #include "core/settings/Ini.h"
 
 #include <QHash>
@@ -31,11 +31,10 @@ std::optional<QByteArray> readFile(const QString& path)
 
 // The cache can always be fetched again: a crash only costs entries (a missing or empty entry is
 // a miss), so nothing here waits for the disk.
-void writeWholeFile(const QString& path, const QByteArray& bytes,
-                    FileIo::Rewrites rewrites = FileIo::Rewrites::Seldom)
+FileIo::Error writeWholeFile(const QString& path, const QByteArray& bytes,
+                             FileIo::Rewrites rewrites = FileIo::Rewrites::Seldom)
 {
-    if (const FileIo::Error error = FileIo::save(path, bytes, FileIo::Sync::Never, rewrites))
-        throw OperationError(error.message());
+    return FileIo::save(path, bytes, FileIo::Sync::Never, rewrites);
 }
 
 // The short date and the long time of the locale, without a time-zone name.
@@ -102,33 +101,33 @@ QByteArray ResponseCache::databaseHeader(const QDateTime& created, const QLocale
            "\r\n;Do not edit!\r\n\r\n\r\n[Main]\r\n[Cashe]\r\n";
 }
 
-QByteArray ResponseCache::writeDatabaseHeader() const
+FileIo::Contents ResponseCache::writeDatabaseHeader() const
 {
-    const QByteArray header = databaseHeader(m_clock(), m_locale);
-    writeWholeFile(databasePath(), header);
-    return header;
+    QByteArray header = databaseHeader(m_clock(), m_locale);
+    if (FileIo::Error error = writeWholeFile(databasePath(), header))
+        return {{}, std::move(error)};
+    return {std::move(header), {}};
 }
 
-void ResponseCache::clear()
+FileIo::Error ResponseCache::clear()
 {
-    startGeneration();
+    return startGeneration().error;
 }
 
-QByteArray ResponseCache::startGeneration()
+FileIo::Contents ResponseCache::startGeneration()
 {
     if (FileSystem::FolderExists(m_folder)) {
-        try {
-            FileSystem::DeleteFile(m_folder + u"/*.*"_s);
-        } catch (const OperationError&) {
-            // Read-only files stay; the rest is gone.
-        }
-    } else {
-        FileSystem::CreateFolder(m_folder);
+        // Read-only files stay; the rest is gone.
+        if (const FileIo::Error left = FileSystem::DeleteFile(m_folder + u"/*.*"_s))
+            qCInfo(lcFiles).noquote() << "clearing the cache left files:" << left.message();
+    } else if (FileIo::Error error = FileSystem::CreateFolder(m_folder)) {
+        return {{}, std::move(error)};
     }
-    FileSystem::SetFolderHidden(m_folder);
+    if (FileIo::Error error = FileSystem::SetFolderHidden(m_folder))
+        return {{}, std::move(error)};
     // A read-only database survives the clearing and stays as it is.
-    if (const auto kept = readDatabase())
-        return *kept;
+    if (auto kept = readDatabase())
+        return {*std::move(kept), {}};
     return writeDatabaseHeader();
 }
 
@@ -138,31 +137,40 @@ bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& r
     return HttpReply::isStorable(reply, cutAtMarker) && !ControlBytes::anyIn(RemoteFile);
 }
 
-void ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker)
+FileIo::Error ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
+                                   bool cutAtMarker)
 {
     if (!isStorable(RemoteFile, reply, cutAtMarker))
-        return;
+        return {};
     // No folder or no database: a new generation, as when the limit is reached.
-    auto database = readDatabase();
-    if (!database)
+    FileIo::Contents database;
+    if (auto found = readDatabase())
+        database.bytes = *std::move(found);
+    else
         database = startGeneration();
-    qint16 n = filesIn(*database);
+    if (database.error)
+        return database.error;
+    qint16 n = filesIn(database.bytes);
     if (n >= m_limit) {
         database = startGeneration();
+        if (database.error)
+            return database.error;
         n = 0;
     }
     const QByteArray number = PadNumber(n + 1);
     // The entry is complete on disk before the database names it; the database names it and
     // counts it in one rewrite, with the bytes the two settings writes would give.
-    writeWholeFile(entryPath(number), reply);
-    const auto named = Ini::WithEntry(*database, CasheSection, EntryPrefix + number, RemoteFile);
+    if (FileIo::Error error = writeWholeFile(entryPath(number), reply))
+        return error;
+    const auto named =
+        Ini::WithEntry(database.bytes, CasheSection, EntryPrefix + number, RemoteFile);
     const auto counted =
         named ? Ini::WithEntry(*named, MainSection, FilesKey, QByteArray::number(qint16(n + 1)))
               : std::nullopt;
-    if (counted) {
-        ++m_databaseRewrites;
-        writeWholeFile(databasePath(), *counted, FileIo::Rewrites::Often);
-    }
+    if (!counted)
+        return {};
+    ++m_databaseRewrites;
+    return writeWholeFile(databasePath(), *counted, FileIo::Rewrites::Often);
 }
 
 namespace {

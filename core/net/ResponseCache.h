@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/FileIo.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
@@ -41,8 +43,8 @@ public:
     std::optional<QByteArray> readDatabase() const;
 
     // Deletes every file of the folder (read-only ones stay), creates the folder when missing
-    // and writes a fresh database. Throws OperationError when the folder cannot be made.
-    void clear();
+    // and writes a fresh database. Fails when the folder or the database cannot be made.
+    FileIo::Error clear();
 
     // The stored reply of the first entry naming exactly this path whose file holds a reply.
     // The database is read once.
@@ -53,9 +55,10 @@ public:
 
     // Stores a complete "200 OK" reply under its path (complete: its header ends, and unless the
     // stop marker cut it short on purpose, its body is as long as it says); anything else, or a
-    // path holding control bytes, is left out. Throws OperationError when the folder or a file
-    // cannot be written.
-    void store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker = false);
+    // path holding control bytes, is left out. Fails when the folder or a file cannot be
+    // written; the reply is then not in the cache.
+    FileIo::Error store(const QByteArray& RemoteFile, const QByteArray& reply,
+                        bool cutAtMarker = false);
 
     // The entry numbers (five digits) that a database's bytes name for this path, in order.
     static QList<QByteArray> matchingEntries(const QByteArray& database,
@@ -71,8 +74,8 @@ public:
 private:
     QList<QByteArray> entriesNaming(const QByteArray& database, const QByteArray& RemoteFile) const;
     // Clears the cache and gives the new database's bytes.
-    QByteArray startGeneration();
-    QByteArray writeDatabaseHeader() const;
+    FileIo::Contents startGeneration();
+    FileIo::Contents writeDatabaseHeader() const;
 
     QString m_folder;
     QString m_databasePath;

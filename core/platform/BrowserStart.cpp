@@ -1,7 +1,5 @@
 #include "core/platform/BrowserStart.h"
 
-#include "core/platform/OperationError.h"
-
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -46,15 +44,15 @@ QList<Opener> openersFor(const QString& argument)
 
 } // namespace
 
-void StartBrowser(const QString& argument)
+Error StartBrowser(const QString& argument)
 {
     QStringList tried;
     for (const Opener& opener : openersFor(argument)) {
         if (QProcess::startDetached(opener.program, opener.arguments))
-            return;
+            return {};
         tried.append(opener.program);
     }
-    throw OperationError(u"Не удалось запустить браузер (%1)"_s.arg(tried.join(u", "_s)));
+    return Error(u"Не удалось запустить браузер (%1)"_s.arg(tried.join(u", "_s)));
 }
 
 } // namespace BrowserStart

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -27,32 +28,31 @@ namespace {
 
 constexpr int TemporaryNameAttempts = 16;
 
-WriteFunction& writeOverride()
+// The tests' write function: set on the test's thread, read by whichever thread saves.
+struct WriteOverride {
+    std::mutex mutex;
+    std::shared_ptr<const WriteFunction> function;
+};
+
+WriteOverride& writeOverride()
 {
-    static WriteFunction function;
-    return function;
+    static WriteOverride hook;
+    return hook;
 }
 
-Reason reasonOf(int errorNumber)
+std::shared_ptr<const WriteFunction> installedWriteFunction()
 {
-    switch (errorNumber) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return Reason::NoSpace;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return Reason::Denied;
-    case ENOENT:
-    case ENOTDIR:
-        return Reason::NoFolder;
-    case EISDIR:
-        return Reason::FolderInPlace;
-    default:
-        return Reason::Other;
-    }
+    WriteOverride& hook = writeOverride();
+    const std::lock_guard lock(hook.mutex);
+    return hook.function;
+}
+
+std::shared_ptr<const WriteFunction>
+exchangeWriteFunction(std::shared_ptr<const WriteFunction> with)
+{
+    WriteOverride& hook = writeOverride();
+    const std::lock_guard lock(hook.mutex);
+    return std::exchange(hook.function, std::move(with));
 }
 
 // Beside the target, so the rename stays on one file system; hidden, so a crash leaves nothing
@@ -69,10 +69,10 @@ QString temporaryPathFor(const QString& target)
 // A disk that stops taking bytes without saying why is taken to be full.
 template <typename Write> Reason writeAll(QByteArrayView bytes, Write&& write)
 {
+    const std::shared_ptr<const WriteFunction> injected = installedWriteFunction();
     while (!bytes.isEmpty()) {
         errno = 0;
-        const WriteFunction& injected = writeOverride();
-        const qint64 written = injected ? injected(bytes) : write(bytes);
+        const qint64 written = injected ? (*injected)(bytes) : write(bytes);
         if (written < 0)
             return errno ? reasonOf(errno) : Reason::Other;
         if (written == 0)
@@ -484,6 +484,30 @@ Error flushFiles(const QStringList& paths)
 
 } // namespace
 
+Reason reasonOf(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return Reason::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Reason::Denied;
+    case ENOENT:
+    case ENOTDIR:
+        return Reason::NoFolder;
+    case EISDIR:
+        return Reason::FolderInPlace;
+    case EEXIST:
+        return Reason::Exists;
+    default:
+        return Reason::Other;
+    }
+}
+
 Error::Error(Reason reason, const QString& path)
     : m_reason(reason), m_message(u"%1: %2"_s.arg(QDir::toNativeSeparators(path), describe(reason)))
 {}
@@ -509,6 +533,10 @@ QString Error::describe(Reason reason)
         return u"слишком большой"_s;
     case Reason::Link:
         return u"ссылка"_s;
+    case Reason::Exists:
+        return u"уже есть"_s;
+    case Reason::Incomplete:
+        return u"нет данных"_s;
     case Reason::Other:
         break;
     }
@@ -538,12 +566,12 @@ Error flush(const QStringList& paths)
 }
 
 ScopedWriteFunction::ScopedWriteFunction(WriteFunction write)
-    : m_previous(std::exchange(writeOverride(), std::move(write)))
+    : m_previous(exchangeWriteFunction(std::make_shared<const WriteFunction>(std::move(write))))
 {}
 
 ScopedWriteFunction::~ScopedWriteFunction()
 {
-    writeOverride() = std::move(m_previous);
+    exchangeWriteFunction(std::move(m_previous));
 }
 
 } // namespace FileIo

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 // Whole-file reads and writes for settings, cache entries, the cache database, pictures and the
 // album. Failures come back as values, with a reason a user can read.
@@ -30,6 +31,8 @@ enum class Reason {
     NotFound,      // nothing to read
     TooLarge,      // larger than the reader takes
     Link,          // a symbolic link where none is followed
+    Exists,        // something of that name is there already
+    Incomplete,    // the caller's data lacks a part the file needs
     Other,
 };
 
@@ -88,8 +91,13 @@ Error flush(const QStringList& paths);
 // access check: for root every file would be writable.
 bool isReadOnly(const QString& path);
 
+// The reason of a system error number (errno).
+Reason reasonOf(int errorNumber);
+
 // Tests put a failing disk in place of the system's write call: the function gets the bytes one
-// write would take and returns how many it took, or -1 with errno set for an error.
+// write would take and returns how many it took, or -1 with errno set for an error. It applies to
+// saves on every thread (the cache writer's too); a save already under way keeps the function it
+// began with.
 using WriteFunction = std::function<qint64(QByteArrayView chunk)>;
 
 class ScopedWriteFunction {
@@ -100,7 +108,7 @@ public:
     ScopedWriteFunction& operator=(const ScopedWriteFunction&) = delete;
 
 private:
-    WriteFunction m_previous;
+    std::shared_ptr<const WriteFunction> m_previous;
 };
 
 } // namespace FileIo

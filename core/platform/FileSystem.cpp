@@ -1,11 +1,10 @@
 #include "core/platform/FileSystem.h"
 
-#include "core/platform/FileIo.h"
-#include "core/platform/OperationError.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -20,19 +19,34 @@ namespace FileSystem {
 
 namespace {
 
+using FileIo::Reason;
+
 bool isPattern(const QString& lastSegment)
 {
     return lastSegment.contains(u'*') || lastSegment.contains(u'?');
 }
 
-void removeFile(const QString& path)
+std::filesystem::path nativePath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+FileIo::Error failure(const std::error_code& error, const QString& path)
+{
+    return FileIo::Error(FileIo::reasonOf(error.default_error_condition().value()), path);
+}
+
+FileIo::Error removeFile(const QString& path)
 {
     if (FileIo::isReadOnly(path))
-        throw OperationError(u"Файл только для чтения: %1"_s.arg(QDir::toNativeSeparators(path)));
-    QFile file(path);
-    if (!file.remove())
-        throw OperationError(
-            u"Не удалось удалить %1: %2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+        return FileIo::Error(Reason::ReadOnly, path);
+    std::error_code error;
+    std::filesystem::remove(nativePath(path), error);
+    return error ? failure(error, path) : FileIo::Error();
 }
 
 QString patternFor(const QString& lastSegment)
@@ -53,74 +67,69 @@ bool FolderExists(const QString& path)
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-void CreateFolder(const QString& path)
+FileIo::Error CreateFolder(const QString& path)
 {
     if (QFileInfo::exists(path))
-        throw OperationError(u"Уже есть: %1"_s.arg(QDir::toNativeSeparators(path)));
-    if (!QDir().mkdir(path))
-        throw OperationError(u"Не удалось создать папку %1"_s.arg(QDir::toNativeSeparators(path)));
+        return FileIo::Error(Reason::Exists, path);
+    std::error_code error;
+    if (!std::filesystem::create_directory(nativePath(path), error))
+        return error ? failure(error, path) : FileIo::Error(Reason::Exists, path);
+    return {};
 }
 
-void DeleteFile(const QString& pathOrPattern)
+FileIo::Error DeleteFile(const QString& pathOrPattern)
 {
     const QFileInfo info(pathOrPattern);
     const QString last = info.fileName();
     if (!isPattern(last)) {
         if (!FileExists(pathOrPattern))
-            throw OperationError(
-                u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(pathOrPattern)));
-        removeFile(pathOrPattern);
-        return;
+            return FileIo::Error(Reason::NotFound, pathOrPattern);
+        return removeFile(pathOrPattern);
     }
     const QDir folder = info.dir();
     if (!folder.exists())
-        throw OperationError(u"Нет такой папки: %1"_s.arg(QDir::toNativeSeparators(folder.path())));
+        return FileIo::Error(Reason::NoFolder, folder.path());
     const QStringList names =
         folder.entryList({patternFor(last)}, QDir::Files | QDir::Hidden | QDir::System);
-    QString firstFailure;
+    FileIo::Error firstFailure;
     for (const QString& name : names) {
-        try {
-            removeFile(folder.filePath(name));
-        } catch (const OperationError& e) {
-            if (firstFailure.isEmpty())
-                firstFailure = e.message();
-        }
+        FileIo::Error error = removeFile(folder.filePath(name));
+        if (error && !firstFailure)
+            firstFailure = std::move(error);
     }
-    if (!firstFailure.isEmpty())
-        throw OperationError(firstFailure);
+    return firstFailure;
 }
 
-void CopyFile(const QString& source, const QString& target)
+FileIo::Error CopyFile(const QString& source, const QString& target)
 {
     if (!FileExists(source))
-        throw OperationError(u"Нет такого файла: %1"_s.arg(QDir::toNativeSeparators(source)));
+        return FileIo::Error(Reason::NotFound, source);
     // The whole source is read before the target is replaced: a copy onto itself keeps its bytes,
     // and a failed copy leaves the old target whole.
     const FileIo::Contents contents = FileIo::read(source);
     if (contents.error)
-        throw OperationError(contents.error.message());
+        return contents.error;
     // A copy can be made again from its source: it is not flushed to disk on its own.
-    if (const FileIo::Error error = FileIo::save(target, contents.bytes, FileIo::Sync::Never))
-        throw OperationError(error.message());
+    return FileIo::save(target, contents.bytes, FileIo::Sync::Never);
 }
 
-void CreateTextFile(const QString& path)
+FileIo::Error CreateTextFile(const QString& path)
 {
-    if (const FileIo::Error error = FileIo::save(path, {}))
-        throw OperationError(error.message());
+    return FileIo::save(path, {});
 }
 
-void SetFolderHidden(const QString& path)
+FileIo::Error SetFolderHidden(const QString& path)
 {
     if (!FolderExists(path))
-        throw OperationError(u"Нет такой папки: %1"_s.arg(QDir::toNativeSeparators(path)));
+        return FileIo::Error(Reason::NoFolder, path);
 #ifdef Q_OS_WIN
     const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
     const DWORD attributes = GetFileAttributesW(native.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         !SetFileAttributesW(native.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN))
-        throw OperationError(u"Не удалось спрятать папку %1"_s.arg(QDir::toNativeSeparators(path)));
+        return FileIo::Error(Reason::Other, path);
 #endif
+    return {};
 }
 
 } // namespace FileSystem

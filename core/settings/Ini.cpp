@@ -1,6 +1,7 @@
 #include "core/settings/Ini.h"
 
 #include "core/platform/FileIo.h"
+#include "core/platform/Logging.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -324,12 +325,16 @@ void Ini::WInI(const QByteArray& Section, const QByteArray& KeyName, const QByte
 {
     if (m_fileName.isEmpty() || !isWritable(Section, KeyName, KeyValue))
         return;
-    const auto bytes = readFile(m_fileName);
-    if (!bytes && QFileInfo::exists(m_fileName))
-        return; // there but unreadable: rewriting it would lose what it holds
+    const FileIo::Contents file = FileIo::read(m_fileName);
+    // There but unreadable: rewriting it would lose what it holds.
+    if (file.error && QFileInfo::exists(m_fileName)) {
+        qCWarning(lcSettings).noquote() << KeyName << "not written:" << file.error.message();
+        return;
+    }
     // A failed write leaves the file as it was; the settings control reports nothing.
-    [[maybe_unused]] const FileIo::Error error = FileIo::save(
-        m_fileName, *WithEntry(bytes.value_or(QByteArray()), Section, KeyName, KeyValue));
+    if (const FileIo::Error error =
+            FileIo::save(m_fileName, *WithEntry(file.bytes, Section, KeyName, KeyValue)))
+        qCWarning(lcSettings).noquote() << KeyName << "not written:" << error.message();
 }
 
 std::optional<QByteArray> Ini::WithEntry(const QByteArray& fileBytes, const QByteArray& Section,

@@ -24,9 +24,10 @@ public:
     // we clamp it to the nearer bound.
     qint16 RINIi(const QByteArray& Section, const QByteArray& KeyName) const;
 
-    // Failed writes change nothing and report nothing. A section, key or value holding CR or LF
-    // is refused (it would split into lines of its own), and so is an empty section or key. The
-    // file is replaced whole through a save file; a read-only file is left as it is.
+    // Failed writes change nothing and report nothing but a log line. A section, key or value
+    // holding CR or LF is refused (it would split into lines of its own), and so is an empty
+    // section or key. The file is replaced whole through a save file; a read-only file is left as
+    // it is.
     void WInI(const QByteArray& Section, const QByteArray& KeyName, const QByteArray& KeyValue);
     void WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue);
     void WInIi(const QByteArray& Section, const QByteArray& KeyName, qint16 KeyValue);

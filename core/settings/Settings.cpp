@@ -1,6 +1,7 @@
 #include "core/settings/Settings.h"
 
 #include "core/platform/FileIo.h"
+#include "core/platform/Logging.h"
 #include "core/settings/Ini.h"
 
 #include <algorithm>
@@ -35,8 +36,11 @@ void Settings::save(const QString& optionsPath) const
     // The five writes of the settings file, applied to its bytes and saved in one step: a crash
     // or a full disk leaves the old settings, never a file that holds some of them.
     const FileIo::Contents file = FileIo::read(optionsPath);
-    if (file.error && file.error.reason() != FileIo::Reason::NotFound)
-        return; // there but unreadable: rewriting it would lose what it holds
+    // There but unreadable: rewriting it would lose what it holds.
+    if (file.error && file.error.reason() != FileIo::Reason::NotFound) {
+        qCWarning(lcSettings).noquote() << "settings not saved:" << file.error.message();
+        return;
+    }
     QByteArray bytes = file.bytes;
     // A value the file cannot hold (a line break) leaves that key as it was, as the single write
     // of it would.
@@ -49,7 +53,9 @@ void Settings::save(const QString& optionsPath) const
     write("ProxyName", ProxyName);
     write("ProxyPort", ProxyPort);
     write("CasheSize", QByteArray::number(CasheSize));
-    [[maybe_unused]] const FileIo::Error error = FileIo::save(optionsPath, bytes);
+    // A failed write keeps the old file; nobody but the log is told.
+    if (const FileIo::Error error = FileIo::save(optionsPath, bytes))
+        qCWarning(lcSettings).noquote() << "settings not saved:" << error.message();
 }
 
 void Settings::saveCasheSize(const QString& optionsPath, qint16 limit)

@@ -21,7 +21,7 @@ struct Settings {
     static Settings load(const QString& optionsPath);
 
     // Writes the five keys in their order, creating an empty file first when there is none.
-    // A file that cannot be written keeps what it holds; nothing is reported.
+    // A file that cannot be written keeps what it holds; nothing is reported but a log line.
     void save(const QString& optionsPath) const;
 
     // The cache dialog's OK: "CasheSize" alone.

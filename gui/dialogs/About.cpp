@@ -2,7 +2,7 @@
 
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Constants.h"
-#include "core/platform/OperationError.h"
+#include "core/platform/Logging.h"
 #include "gui/resources/Artwork.h"
 #include "gui/widgets/LinkLabel.h"
 #include "gui/widgets/ShapeOutline.h"
@@ -104,9 +104,7 @@ void About::OK_Click()
 
 void About::Label6_Click()
 {
-    try {
-        BrowserStart::StartBrowser(makerPage());
-    } catch (const OperationError&) {
-        // This window has no place for a message; the link simply does nothing.
-    }
+    // This window has no place for a message; the link simply does nothing.
+    if (const BrowserStart::Error error = BrowserStart::StartBrowser(makerPage()))
+        qCWarning(lcBrowser).noquote() << error.message();
 }

@@ -1,7 +1,7 @@
 #include "gui/dialogs/Options.h"
 
 #include "core/net/ResponseCache.h"
-#include "core/platform/OperationError.h"
+#include "core/platform/Logging.h"
 #include "gui/widgets/ShapeOutline.h"
 #include "gui/widgets/SpinArrows.h"
 #include "gui/widgets/SystemColors.h"
@@ -100,11 +100,9 @@ void Options::OK_Click()
 
 void Options::CLCashe_Click()
 {
-    try {
-        m_cache.clear();
-    } catch (const OperationError&) {
-        // What is left is shown below.
-    }
+    // What is left is shown below.
+    if (const FileIo::Error error = m_cache.clear())
+        qCWarning(lcCache).noquote() << "not cleared:" << error.message();
     showCacheSize();
 }
 

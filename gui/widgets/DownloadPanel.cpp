@@ -4,7 +4,6 @@
 #include "core/net/EngineTexts.h"
 #include "core/platform/BrowserStart.h"
 #include "core/platform/Constants.h"
-#include "core/platform/OperationError.h"
 #include "gui/resources/Artwork.h"
 #include "gui/resources/BusyFrames.h"
 #include "gui/widgets/LinkLabel.h"
@@ -170,9 +169,7 @@ void DownloadPanel::St_Click()
 {
     if (!m_statusIsLink)
         return;
-    try {
-        BrowserStart::StartBrowser(QString::fromLatin1(Constants::MakerPage));
-    } catch (const OperationError&) {
+    if (const BrowserStart::Error error =
+            BrowserStart::StartBrowser(QString::fromLatin1(Constants::MakerPage)))
         setStatusText(u"Браузер не запустился"_s);
-    }
 }

@@ -28,6 +28,11 @@ Status texts go to standard output, one a line, with a progress line for every
 saved picture. Ctrl+C (or SIGTERM) stops the run like the stop button: the
 album is written for the pages complete; a second Ctrl+C ends at once.
 
+Failures the run leaves alone on purpose (a reply that could not be cached, a
+decoration image not copied) are logged to standard error with --verbose, or
+with QT_LOGGING_RULES="zolvane.*=true", in the categories zolvane.cache and
+zolvane.files.
+
 Exit status: 0 every page complete and saved, 1 a page did not look as expected
 (the program's failure message), 2 stopped by Ctrl+C or SIGTERM, 3 ended early by
 a network error, 4 every page complete but pictures or the album could not be
@@ -65,6 +70,7 @@ FetchOptions FetchOptions::parse(const QStringList& arguments)
         {{u"c"_s, u"cache"_s}, u"Cache limit in entries, 0 to 32767 (default 300)."_s, u"N"_s},
         {{u"d"_s, u"folder"_s}, u"Program folder (default: see above)."_s, u"DIR"_s},
         {{u"q"_s, u"quiet"_s}, u"Print only the last status text and the album's place."_s},
+        {u"verbose"_s, u"Log the failures left alone on purpose (see above)."_s},
     });
 
     if (!parser.parse(arguments)) {
@@ -99,6 +105,7 @@ FetchOptions FetchOptions::parse(const QStringList& arguments)
     if (parser.isSet(u"proxy-port"_s))
         options.proxyPort = parser.value(u"proxy-port"_s);
     options.quiet = parser.isSet(u"quiet"_s);
+    options.verbose = parser.isSet(u"verbose"_s);
     if (parser.isSet(u"folder"_s))
         options.programFolder = QDir::cleanPath(QDir(parser.value(u"folder"_s)).absolutePath());
     return options;

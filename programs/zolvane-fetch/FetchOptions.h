@@ -13,6 +13,8 @@ struct FetchOptions {
     // Absolute; empty when --folder was not given (the programs' own choice then holds).
     QString programFolder;
     bool quiet = false;
+    // Logs the failures a run leaves alone on purpose.
+    bool verbose = false;
 
     // Reads the command line. On a mistake, or on --help or --version, `exitCode` is set and
     // `message` holds what to print (to stderr when exitCode is not 0).

@@ -2,6 +2,7 @@
 #include "core/crawl/DownloadSession.h"
 #include "core/net/EngineTexts.h"
 #include "core/platform/FileSystem.h"
+#include "core/platform/Logging.h"
 #include "core/platform/ProgramFolder.h"
 #include "programs/zolvane-fetch/FetchHost.h"
 #include "programs/zolvane-fetch/FetchOptions.h"
@@ -90,6 +91,15 @@ private:
     bool m_chosenHere;
 };
 
+// Log lines go to standard error, terminal or not: Qt's own handler may hand them to the
+// system's log when no terminal is attached.
+void writeLogLine(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const QByteArray line = (qFormatLogMessage(type, context, message) + u'\n').toLocal8Bit();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[])
 {
     const PlainEventLoopChoice plainLoop;
@@ -110,5 +120,8 @@ int main(int argc, char* argv[])
         QTextStream(options.exitCode == 0 ? stdout : stderr) << options.message;
         return options.exitCode;
     }
+    qInstallMessageHandler(writeLogLine);
+    if (options.verbose)
+        Logging::showAll();
     return runFetch(options);
 }

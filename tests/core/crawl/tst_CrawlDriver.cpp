@@ -3,7 +3,6 @@
 #include "core/crawl/CrawlDriver.h"
 #include "core/net/Transfer.h"
 #include "core/platform/Cp1251.h"
-#include "core/platform/OperationError.h"
 #include "support/RecordingCrawlHost.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"

@@ -734,7 +734,7 @@ void TestDownload_Control::stopWaitingBeforeTheCacheLookup()
     Download_Control engine;
     direct(engine, server);
     engine.setPathCasheFiles(dir.path() + u"/!cashe"_s);
-    engine.ClearCashe();
+    QVERIFY(!engine.ClearCashe());
     // A stop click already queued is handled before the lookup, and nothing is fetched.
     QMetaObject::invokeMethod(&engine, &Download_Control::Stopped, Qt::QueuedConnection);
     QCOMPARE(fetch(engine, "/p/1", true), TransferOutcome::stopped());

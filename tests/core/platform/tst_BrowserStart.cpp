@@ -1,5 +1,4 @@
 #include "core/platform/BrowserStart.h"
-#include "core/platform/OperationError.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -80,7 +79,7 @@ void TestBrowserStart::argumentArrivesUnchanged()
     QVERIFY(dir.isValid());
     qputenv("BROWSER", writeBrowser(dir, u"browser"_s, 0).toUtf8());
 
-    BrowserStart::StartBrowser(argument);
+    QVERIFY(!BrowserStart::StartBrowser(argument));
 
     const QString record = dir.filePath(u"browser.record"_s);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
@@ -93,7 +92,7 @@ void TestBrowserStart::callerDoesNotWait()
     QVERIFY(dir.isValid());
     qputenv("BROWSER", writeBrowser(dir, u"slow browser"_s, 2).toUtf8());
 
-    BrowserStart::StartBrowser(u"http://zolvane.com/"_s);
+    QVERIFY(!BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
 
     // Still running when the call is back; it finishes on its own afterwards.
     const QString record = dir.filePath(u"slow browser.record"_s);
@@ -107,7 +106,7 @@ void TestBrowserStart::missingBrowserFails()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     qputenv("BROWSER", dir.filePath(u"no-such-browser"_s).toUtf8());
-    QVERIFY_THROWS_EXCEPTION(OperationError, BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
+    QVERIFY(BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
 }
 
 void TestBrowserStart::listedBrowsersAreTriedInTurn()
@@ -118,14 +117,14 @@ void TestBrowserStart::listedBrowsersAreTriedInTurn()
     const QString browser = writeBrowser(dir, u"second"_s, 0);
     qputenv("BROWSER", (missing + u':' + browser).toUtf8());
 
-    BrowserStart::StartBrowser(u"http://zolvane.com/"_s);
+    QVERIFY(!BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
 
     const QString record = dir.filePath(u"second.record"_s);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
     QCOMPARE(TestSupport::readAll(record), QByteArray("1\nhttp://zolvane.com/"));
 
     qputenv("BROWSER", (missing + u':' + missing + u'2').toUtf8());
-    QVERIFY_THROWS_EXCEPTION(OperationError, BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
+    QVERIFY(BrowserStart::StartBrowser(u"http://zolvane.com/"_s));
 }
 
 QTEST_GUILESS_MAIN(TestBrowserStart)

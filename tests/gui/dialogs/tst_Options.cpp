@@ -99,8 +99,8 @@ int TestOptions::run(const std::function<void(QDialog&)>& answer)
 void TestOptions::storeEntries(int count)
 {
     for (int i = 1; i <= count; ++i)
-        m_cache.store("/photo/page" + QByteArray::number(i) + ".html",
-                      "HTTP/1.0 200 OK\r\n\r\nbody " + QByteArray::number(i));
+        QVERIFY(!m_cache.store("/photo/page" + QByteArray::number(i) + ".html",
+                               "HTTP/1.0 200 OK\r\n\r\nbody " + QByteArray::number(i)));
     QCOMPARE(m_cache.size(), qint16(count));
 }
 

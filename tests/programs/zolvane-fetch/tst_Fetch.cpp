@@ -119,6 +119,7 @@ private Q_SLOTS:
         QCOMPARE(done.exitCode, 0);
         QVERIFY(done.out.contains(u"--pages"_s));
         QVERIFY(done.out.contains(u"Exit status"_s));
+        QVERIFY(done.out.contains(u"--verbose"_s));
     }
 
     void wrongCommandLine_data()
@@ -253,6 +254,44 @@ private Q_SLOTS:
         QVERIFY(!done.out.contains(u"Фсе. Можно фтыкать."_s));
         QCOMPARE(TestSupport::readAll(folder() + u"/downloads"_s),
                  QByteArray("a file, not a folder"));
+    }
+
+    // A cache that cannot be kept (a file where its folder belongs) costs the run nothing; with
+    // --verbose every store that failed says so on stderr, without it nothing is logged.
+    void verboseLogsFailedCacheStores_data()
+    {
+        QTest::addColumn<bool>("verbose");
+        QTest::newRow("--verbose") << true;
+        QTest::newRow("without --verbose") << false;
+    }
+
+    void verboseLogsFailedCacheStores()
+    {
+        QFETCH(bool, verbose);
+        const QString cache = folder() + u"/!cashe"_s;
+        TestSupport::writeAll(cache, "a file, not a folder");
+        QStringList arguments = siteArguments(2);
+        if (verbose)
+            arguments << u"--verbose"_s;
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"QT_LOGGING_RULES"_s);
+        process.setProcessEnvironment(environment);
+        process.start(fetchProgram(), arguments);
+        QVERIFY(process.waitForStarted());
+        const Finished done = finish(process);
+
+        QCOMPARE(done.exitCode, 0);
+        QCOMPARE(albumRows(), 2);
+        QStringList logged = done.err.split(u'\n', Qt::SkipEmptyParts);
+        logged.removeIf([](const QString& line) { return !line.startsWith(u"zolvane."_s); });
+        // Two listing pages and two pictures: four stores.
+        QCOMPARE(logged.size(), verbose ? 4 : 0);
+        for (const QString& line : std::as_const(logged)) {
+            QVERIFY2(line.startsWith(u"zolvane.cache: not stored: /"_s), qPrintable(line));
+            QVERIFY2(line.contains(cache), qPrintable(line));
+        }
+        QCOMPARE(TestSupport::readAll(cache), QByteArray("a file, not a folder"));
     }
 
     // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
