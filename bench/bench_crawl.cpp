@@ -17,6 +17,7 @@
 //
 //     bench_crawl [pages] [rounds] [drip|full|both]        (defaults 200, 5, both)
 //     bench_crawl --serve [pages]     nginx with the copy of the site until Ctrl+C, for profiling
+//                                     (prints its ports and a curl configuration of a run)
 #include "SiteContent.h"
 #include "bench/support/ChildRun.h"
 #include "bench/support/NginxServer.h"
@@ -670,7 +671,8 @@ int windowRun(const QString& folder)
     return window.driver().PageIndex() - 1 == window.driver().PageCount() ? 0 : 1;
 }
 
-// nginx with the copy of the site until Ctrl+C or SIGTERM: the ports on standard output.
+// nginx with the copy of the site until Ctrl+C or SIGTERM. Prints the ports and a curl
+// configuration that fetches a run's URLs into the current folder, as the bench's curl does.
 int serve(int pages)
 {
     const SiteContent content(DemoSiteOptions::realShape());
@@ -679,7 +681,19 @@ int serve(int pages)
         out << error << Qt::endl;
         return 1;
     }
-    out << u"site %1\nhuge %2"_s.arg(copies.nginx.port(0)).arg(copies.nginx.port(1)) << Qt::endl;
+    QTemporaryDir curlFolder;
+    QFile config(curlFolder.filePath(u"curl.cfg"_s));
+    if (!config.open(QIODevice::WriteOnly))
+        return 1;
+    const QStringList arguments = curlArguments(u"."_s, 0, SiteCopy::runPaths(content, pages));
+    for (qsizetype i = 4; i + 2 < arguments.size(); i += 3)
+        config.write("output = \"" + arguments[i + 1].toUtf8() + "\"\nurl = \"" +
+                     arguments[i + 2].toUtf8() + "\"\n");
+    config.close();
+    out << u"site %1\nhuge %2\ncurl-config %3"_s.arg(copies.nginx.port(0))
+               .arg(copies.nginx.port(1))
+               .arg(config.fileName())
+        << Qt::endl;
     sigset_t blocked, previous;
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGINT);

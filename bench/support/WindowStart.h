@@ -6,7 +6,7 @@
 // One start of a window program, measured from outside as a user's start would be: from the
 // exec until the window is on screen (the child says so on its standard output), and until the
 // process has ended. The child is `bench_startup --show main DIR` (the Main window in a fresh
-// program folder) or `bench_startup --show minimal` (one bare QWidget), both started the same way.
+// program folder) or `bench_startup --show minimal` (one QLabel), both started the same way.
 namespace WindowStart {
 
 enum class Kind { Main, Minimal };
