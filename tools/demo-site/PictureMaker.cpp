@@ -76,35 +76,63 @@ Pattern makePattern(QSize size, quint32 seed)
     return pattern;
 }
 
-QList<Rgb> shadedPixels(const Pattern& pattern, QSize size)
+// Grain: each pixel a little lighter or darker, as a photo's noise, which no encoder squeezes out.
+constexpr int GrainLevels = 24;
+
+int channel(int value, int shade, int grain)
+{
+    return qBound(0, value * shade / 100 + grain, 255);
+}
+
+QList<Rgb> shadedPixels(const Pattern& pattern, QSize size, Finish finish, quint32 seed)
 {
     QList<Rgb> pixels;
     pixels.reserve(pattern.indices.size());
+    Sequence noise(seed ^ 0x6A09E667u);
     const char* in = pattern.indices.constData();
     for (int y = 0; y < size.height(); ++y) {
         // A soft vertical shade so the photos are not flat.
         const int shade = 100 - 30 * y / qMax(1, size.height());
         for (int x = 0; x < size.width(); ++x) {
             const Rgb colour = pattern.palette[quint8(*in++)];
-            pixels.append(Rgb(colour.red * shade / 100, colour.green * shade / 100,
-                              colour.blue * shade / 100));
+            const int grain =
+                finish == Finish::Photo ? noise.below(GrainLevels) - GrainLevels / 2 : 0;
+            pixels.append(Rgb(channel(colour.red, shade, grain),
+                              channel(colour.green, shade, grain),
+                              channel(colour.blue, shade, grain)));
         }
     }
     return pixels;
 }
 
+// A GIF photo is dithered: every few pixels take a neighbouring colour of the palette.
+QByteArray ditheredIndices(const Pattern& pattern, quint32 seed)
+{
+    QByteArray indices = pattern.indices;
+    Sequence noise(seed ^ 0xBB67AE85u);
+    for (char& index : indices) {
+        if (noise.below(4) == 0)
+            index = char((quint8(index) + 1 + noise.below(2)) % PaletteSize);
+    }
+    return indices;
+}
+
 } // namespace
 
-QByteArray draw(Format format, QSize size, quint32 seed)
+QByteArray draw(Format format, QSize size, quint32 seed, Finish finish)
 {
     const Pattern pattern = makePattern(size, seed);
     switch (format) {
     case Format::Gif:
-        return GifWriter::encode(size.width(), size.height(), pattern.palette, pattern.indices);
+        return GifWriter::encode(size.width(), size.height(), pattern.palette,
+                                 finish == Finish::Photo ? ditheredIndices(pattern, seed)
+                                                         : pattern.indices);
     case Format::Png:
-        return PngWriter::encode(size.width(), size.height(), shadedPixels(pattern, size));
+        return PngWriter::encode(size.width(), size.height(),
+                                 shadedPixels(pattern, size, finish, seed));
     case Format::Jpeg:
-        return JpegWriter::encode(size.width(), size.height(), shadedPixels(pattern, size));
+        return JpegWriter::encode(size.width(), size.height(),
+                                  shadedPixels(pattern, size, finish, seed));
     }
     return {};
 }

@@ -8,8 +8,12 @@ namespace PictureMaker {
 
 enum class Format { Jpeg, Png, Gif };
 
+// A drawing is flat colour; a photo carries grain, so its file is about as large as a real photo
+// of its size.
+enum class Finish { Drawing, Photo };
+
 // The encoded file. The same arguments always give the same bytes.
-QByteArray draw(Format format, QSize size, quint32 seed);
+QByteArray draw(Format format, QSize size, quint32 seed, Finish finish = Finish::Drawing);
 
 // The file name extension of a format, with its dot.
 QByteArray extension(Format format);

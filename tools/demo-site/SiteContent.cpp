@@ -3,6 +3,7 @@
 #include "Koi8r.h"
 
 #include <QMutexLocker>
+#include <cmath>
 
 namespace {
 
@@ -98,6 +99,39 @@ const QSize Shapes[] = {{320, 150}, {140, 300}, {200, 200}};
 const PictureMaker::Format Formats[] = {PictureMaker::Format::Jpeg, PictureMaker::Format::Png,
                                         PictureMaker::Format::Gif};
 
+// File size of a photo against its pixels, bytes = fixed + perPixel * pixels, as our encoders
+// give it for grainy pictures of 5 to 60 KB.
+struct PhotoCost {
+    double fixed;
+    double perPixel;
+};
+
+PhotoCost photoCost(PictureMaker::Format format)
+{
+    switch (format) {
+    case PictureMaker::Format::Jpeg:
+        return {1100, 0.121};
+    case PictureMaker::Format::Png:
+        return {2830, 1.66};
+    case PictureMaker::Format::Gif:
+        return {350, 0.2};
+    }
+    return {0, 1};
+}
+
+// The shape scaled to the pixels a photo of about `bytes` needs.
+QSize photoSize(PictureMaker::Format format, QSize shape, int bytes)
+{
+    const PhotoCost cost = photoCost(format);
+    const double pixels = (bytes - cost.fixed) / cost.perPixel;
+    const double scale = std::sqrt(pixels / (double(shape.width()) * shape.height()));
+    return {qMax(16, int(std::lround(shape.width() * scale))),
+            qMax(16, int(std::lround(shape.height() * scale)))};
+}
+
+constexpr int PhotoBytesLow = 7 * 1024 + 512;
+constexpr int PhotoBytesHigh = 40 * 1024;
+
 QByteArray pageLink(int pageNumber, QByteArrayView text)
 {
     return "<a href='/photo/page" + number(pageNumber) + ".html'>" + text.toByteArray() + "</a>";
@@ -131,6 +165,17 @@ SiteContent::SiteContent(DemoSiteOptions options) : m_options(std::move(options)
                      "</a> &raquo;&raquo;</li>\n";
     }
     m_archive += "</ul>\n";
+
+    // Jokes of the day: long, and free of every marker and of links to listing pages.
+    while (m_lead.size() < m_options.leadBytes) {
+        const int joke = 100000 + random.below(900000);
+        m_lead += "<div class=\"joke\"><a href='/anekdot/" + number(joke) +
+                  ".html'><img src='/image/thumbs/a" + number(joke) +
+                  ".gif' width='40' height='40' border='0'></a> " + koi(pick(Remarks, random)) +
+                  ' ' + koi(pick(Captions, random)) + ". " + koi(pick(Remarks, random)) +
+                  " <a href='/anekdot/" + number(joke) + ".html'>" + koi(u"дальше") + "</a> | <b>" +
+                  koi(pick(Nicknames, random)) + "</b></div>\n";
+    }
 }
 
 int SiteContent::pageNumber(int position) const
@@ -174,6 +219,11 @@ SiteContent::Picture SiteContent::picture(int position) const
         named != m_options.pictureNames.cend())
         picture.name = *named;
     picture.path = "/image/" + number(2003 + page % 5) + "/" + number(page) + "/" + picture.name;
+    if (m_options.photoPictures) {
+        Sequence random(quint32(position) * 7919u);
+        const int bytes = PhotoBytesLow + random.below(PhotoBytesHigh - PhotoBytesLow + 1);
+        picture.size = photoSize(picture.format, picture.size, bytes);
+    }
     return picture;
 }
 
@@ -198,7 +248,9 @@ QByteArray SiteContent::pictureBytes(int position) const
             return *cached;
     }
     const Picture shown = picture(position);
-    const QByteArray bytes = PictureMaker::draw(shown.format, shown.size, quint32(position));
+    const QByteArray bytes = PictureMaker::draw(
+        shown.format, shown.size, quint32(position),
+        m_options.photoPictures ? PictureMaker::Finish::Photo : PictureMaker::Finish::Drawing);
     QMutexLocker lock(&m_cacheLock);
     if (m_pictureCache.size() >= PictureCacheLimit)
         m_pictureCache.clear();
@@ -268,6 +320,7 @@ QByteArray SiteContent::frontPage(bool withMarker) const
     QByteArray page = header(koi(u"Золванеком: анекдоты, приколы, забавныйе картинки")) + menu();
     page += "<table width=\"100%\"><tr><td valign=\"top\">\n<h3>" + koi(u"Новости сайта") +
             "</h3>\n<p>" + koi(u"Сегодня на сайте новые анекдоты и свежие картинки.") + "</p>\n";
+    page += m_lead;
     page += "<h3>" + koi(u"Забавныйе картинки") + "</h3>\n<p>";
     for (int i = 1; i <= 4; ++i)
         page += "<a href='/photo/'><img src='/image/thumbs/" + number(pageNumber(i)) +
@@ -292,7 +345,7 @@ QByteArray SiteContent::listingPage(int position, bool withMarker) const
     QByteArray text = header(koi(u"Забавныйе картинки :: Золванеком")) + menu();
     text +=
         "<p class=\"nav\">&laquo;&laquo; " + pageLink(best, koi(u"лучшее за неделю")) + "</p>\n";
-    text += sidebar(page);
+    text += sidebar(page) + m_lead;
     text += "<div class=\"photo\">\n<h2>" +
             (withMarker ? koi(u"ЗАБАВНЫЙЕ КАРТИНКИ") : koi(u"ЗАБАВНЫЕ КАРТИНКИ")) + "</h2>\n";
     text += "<p>" + koi(u"Картинка ") + number(page) + " (" +

@@ -59,6 +59,7 @@ private:
     QList<int> m_numbers;        // position - 1 -> page number
     QHash<int, int> m_positions; // page number -> position
     QByteArray m_archive;        // the shared bulk of every tail
+    QByteArray m_lead;           // the shared news before the part a crawler reads
 
     mutable QMutex m_cacheLock;
     mutable QHash<int, QByteArray> m_pictureCache;

@@ -35,6 +35,14 @@ void addPictureName(DemoSiteOptions& options, const QString& rule)
                                 QByteArray::fromPercentEncoding(rule.mid(equals + 1).toLatin1()));
 }
 
+DemoSiteOptions shapedOptions(const QCommandLineParser& parser)
+{
+    const QString shape = parser.value(u"shape"_s);
+    if (shape != u"demo"_s && shape != u"real"_s)
+        fail(u"--shape wants demo or real"_s);
+    return shape == u"real"_s ? DemoSiteOptions::realShape() : DemoSiteOptions{};
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -57,7 +65,15 @@ int main(int argc, char* argv[])
         {u"picture-name"_s,
          u"Name the picture of listing page K (percent escapes for raw bytes). Repeatable."_s,
          u"K=NAME"_s},
-        {u"tail-kb"_s, u"Kilobytes of page text after the stop markers."_s, u"kb"_s, u"160"_s},
+        {u"shape"_s,
+         u"demo: small pictures and long page tails; real: the site's own shape, pages of about "
+         "68 KB whose stop marker lies about 40 % in, photos of 5 to 60 KB."_s,
+         u"shape"_s, u"demo"_s},
+        {u"tail-kb"_s,
+         u"Kilobytes of page text after the stop markers (%1; %2 in the real shape)."_s
+             .arg(DemoSiteOptions{}.tailBytes / 1024)
+             .arg(DemoSiteOptions::RealTailBytes / 1024),
+         u"kb"_s},
         {u"tail-pause-ms"_s, u"Pause between the tail's 8 KB chunks."_s, u"ms"_s, u"1"_s},
         {u"drip-bytes"_s, u"Bytes per piece of a dripping reply."_s, u"bytes"_s, u"64"_s},
         {u"drip-pause-ms"_s, u"Pause between the pieces of a dripping reply."_s, u"ms"_s, u"10"_s},
@@ -67,8 +83,9 @@ int main(int argc, char* argv[])
     if (!parser.positionalArguments().isEmpty())
         fail(u"unexpected argument %1"_s.arg(parser.positionalArguments().constFirst()));
 
-    DemoSiteOptions options;
-    options.tailBytes = intOption(parser, u"tail-kb"_s, 0, 100000) * 1024;
+    DemoSiteOptions options = shapedOptions(parser);
+    if (parser.isSet(u"tail-kb"_s))
+        options.tailBytes = intOption(parser, u"tail-kb"_s, 0, 100000) * 1024;
     options.tailPauseMs = intOption(parser, u"tail-pause-ms"_s, 0, 10000);
     options.dripBytes = intOption(parser, u"drip-bytes"_s, 1, 1 << 20);
     options.dripPauseMs = intOption(parser, u"drip-pause-ms"_s, 0, 10000);

@@ -41,6 +41,7 @@ class TestDemoSiteProgram : public QObject {
 private Q_SLOTS:
     void servesTheSiteOnTheReportedPort();
     void takesFaultsFromTheCommandLine();
+    void takesTheRealShape();
     void logsEveryRequest();
     void endsByItself();
     void rejectsBadArguments_data();
@@ -90,6 +91,19 @@ void TestDemoSiteProgram::takesFaultsFromTheCommandLine()
     stop(program);
 }
 
+void TestDemoSiteProgram::takesTheRealShape()
+{
+    QProcess program;
+    const quint16 port = start(program, {u"--quiet"_s, u"--shape"_s, u"real"_s});
+    QVERIFY(port != 0);
+    const QByteArray front = bodyOf(fetch(port, "/").reply);
+    // About 68 KB, the stop marker about 40 % in (the demo shape puts it before 160 KB of tail).
+    QVERIFY2(front.size() > 64 * 1024 && front.size() < 72 * 1024,
+             QByteArray::number(front.size()).constData());
+    QVERIFY(front.indexOf("photo/random.html") > front.size() / 3);
+    stop(program);
+}
+
 void TestDemoSiteProgram::logsEveryRequest()
 {
     QProcess program;
@@ -120,6 +134,7 @@ void TestDemoSiteProgram::rejectsBadArguments_data()
     QTest::newRow("port") << QStringList{u"--port"_s, u"70000"_s};
     QTest::newRow("fault") << QStringList{u"--fault"_s, u"500=all"_s};
     QTest::newRow("picture name") << QStringList{u"--picture-name"_s, u"x=a.jpg"_s};
+    QTest::newRow("shape") << QStringList{u"--shape"_s, u"square"_s};
     QTest::newRow("stray") << QStringList{u"stray"_s};
 }
 

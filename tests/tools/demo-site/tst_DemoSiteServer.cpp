@@ -82,6 +82,8 @@ private Q_SLOTS:
     void decoysLieOutsideTheParsedParts();
     void stopMarkersLeaveALongTail_data();
     void stopMarkersLeaveALongTail();
+    void realShape_data();
+    void realShape();
     void proxyFormAnswersLikeDirect();
     void refusals_data();
     void refusals();
@@ -216,6 +218,46 @@ void TestDemoSiteServer::stopMarkersLeaveALongTail()
         const qsizetype afterStop = body.indexOf(stop) + stop.size();
         QVERIFY(body.size() - afterStop >= options.tailBytes);
     }
+}
+
+void TestDemoSiteServer::realShape_data()
+{
+    QTest::addColumn<int>("position");
+    for (const int position : {1, 3, 9, 57, 200})
+        QTest::addRow("page %d", position) << position;
+}
+
+// Pages of about 68 KB whose stop marker lies about 40 % in, photos of 5 to 60 KB, and still the
+// cuts a crawler makes.
+void TestDemoSiteServer::realShape()
+{
+    QFETCH(int, position);
+    DemoSiteThread site(DemoSiteOptions::realShape());
+    const auto isAbout68Kb = [](qsizetype bytes) { return bytes > 64 * 1024 && bytes < 72 * 1024; };
+    const auto stopsAbout40PercentIn = [](const QByteArray& page, QByteArrayView stop) {
+        const double share = double(page.indexOf(stop) + stop.size()) / double(page.size());
+        return share > 0.35 && share < 0.45;
+    };
+
+    const QByteArray front = bodyOf(fetch(site.port(), "/").reply);
+    QVERIFY(isAbout68Kb(front.size()));
+    QVERIFY(stopsAbout40PercentIn(front, "photo/random.html"));
+    QCOMPARE(firstPagePath(front), site.content().listingPath(1));
+
+    const QByteArray page = bodyOf(fetch(site.port(), site.content().listingPath(position)).reply);
+    QVERIFY2(isAbout68Kb(page.size()), QByteArray::number(page.size()).constData());
+    QVERIFY(stopsAbout40PercentIn(page, "&raquo;&raquo;"));
+    const auto cut = cutListing(page);
+    QVERIFY(cut);
+    QCOMPARE(cut->next, site.content().listingPath(position + 1));
+    QCOMPARE(cut->picture, site.content().picture(position).path);
+
+    const QByteArray picture = bodyOf(fetch(site.port(), cut->picture).reply);
+    QVERIFY2(picture.size() >= 5 * 1024 && picture.size() <= 60 * 1024,
+             QByteArray::number(picture.size()).constData());
+    QImage image;
+    QVERIFY(image.loadFromData(picture));
+    QCOMPARE(image.size(), site.content().picture(position).size);
 }
 
 void TestDemoSiteServer::proxyFormAnswersLikeDirect()
