@@ -51,4 +51,10 @@ void announceChange(QWidget* control, QAccessible::State changed)
     QAccessible::updateAccessibility(&event);
 }
 
+void announceNameChange(QWidget* control)
+{
+    QAccessibleEvent event(control, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 } // namespace AccessibleControls

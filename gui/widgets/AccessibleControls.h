@@ -14,4 +14,7 @@ void install();
 // Tells screen readers that this state of the control changed.
 void announceChange(QWidget* control, QAccessible::State changed);
 
+// Tells screen readers that the control's name changed.
+void announceNameChange(QWidget* control);
+
 } // namespace AccessibleControls
