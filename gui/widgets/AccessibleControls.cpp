@@ -6,6 +6,10 @@
 #include "gui/widgets/LinkLabelAccessible.h"
 #include "gui/widgets/RImage.h"
 #include "gui/widgets/RImageAccessible.h"
+#include "gui/widgets/ReadingOrder.h"
+#include "gui/widgets/ReadingOrderAccessible.h"
+#include "gui/widgets/SpinArrows.h"
+#include "gui/widgets/SpinArrowsAccessible.h"
 #include "gui/widgets/TamskXpButton.h"
 #include "gui/widgets/TamskXpButtonAccessible.h"
 
@@ -31,6 +35,10 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
         return new RImageAccessible(static_cast<RImage*>(object));
     if (names<LinkLabel>(className))
         return new LinkLabelAccessible(static_cast<LinkLabel*>(object));
+    if (names<SpinArrows>(className))
+        return new SpinArrowsAccessible(static_cast<SpinArrows*>(object));
+    if (const auto* order = dynamic_cast<const ReadingOrder*>(object))
+        return new ReadingOrderAccessible(static_cast<QWidget*>(object), *order);
     return nullptr;
 }
 

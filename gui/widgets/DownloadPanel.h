@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/widgets/ReadingOrder.h"
 #include "gui/widgets/TextPacer.h"
 
 #include <QElapsedTimer>
@@ -11,8 +12,9 @@ class LinkLabel;
 class QLabel;
 
 // The engine's small status panel: the busy icon, the caption and the status line, which reads
-// as a link to the maker's page after a socket error.
-class DownloadPanel : public QWidget {
+// as a link to the maker's page after a socket error. Screen readers hear a panel named by its
+// caption that holds the status line.
+class DownloadPanel : public QWidget, public ReadingOrder {
     Q_OBJECT
 
 public:
@@ -28,6 +30,8 @@ public:
     bool statusIsLink() const { return m_statusIsLink; }
     // The busy icon's picture shown, one of BusyFrames.
     int frame() const { return m_frame; }
+
+    QList<QWidget*> readingOrder() const override;
 
 public Q_SLOTS:
     void setStatusText(const QString& text);
