@@ -96,7 +96,9 @@ void Main::buildControls()
     m_VS->setValue(Settings().DownloadImages);
     m_VS->setFocusPolicy(Qt::NoFocus);
     connect(m_VS, &SpinArrows::valueChanged, this, &Main::VS_Change);
-    WindowLook::addLabel(*this, u"Label1"_s, u"штук"_s, font(), 4500, 660, 360, 195);
+    const QLabel* unit =
+        WindowLook::addLabel(*this, u"Label1"_s, u"штук"_s, font(), 4500, 660, 360, 195);
+    m_VS->setAccessibleName(unit->text()); // the count, its digits and its unit read as one
 
     buildProxyGroup();
     buildButtons();
@@ -113,19 +115,21 @@ void Main::buildProxyGroup()
     m_UseProxy->setGeometry(Twips::toPixels(3780, 1035, 195, 195));
     m_UseProxy->ReadProperties(PropertyBag());
     connect(m_UseProxy, &Check::Click, this, &Main::UseProxy_Click);
-    const QLabel* caption =
+    m_Label4 =
         WindowLook::addLabel(*this, u"Label4"_s, u"через прокси"_s, font(), 4020, 1020, 1020, 195);
-    m_UseProxy->setAccessibleName(caption->text()); // the box has no caption of its own
+    m_UseProxy->setCaption(m_Label4); // the box has no caption of its own
 
     m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"Адрес"_s, font(), 3780, 1320, 465, 195);
     m_ProxyA = new QLineEdit(u"127.0.0.1"_s, this);
     m_ProxyA->setObjectName(u"ProxyA"_s);
     m_ProxyA->setGeometry(Twips::toPixels(4320, 1260, 1035, 285));
+    m_Label2->setBuddy(m_ProxyA);
 
     m_Label3 = WindowLook::addLabel(*this, u"Label3"_s, u"Порт"_s, font(), 3840, 1680, 375, 195);
     m_ProxyP = new QLineEdit(u"8080"_s, this);
     m_ProxyP->setObjectName(u"ProxyP"_s);
     m_ProxyP->setGeometry(Twips::toPixels(4320, 1620, 1035, 285));
+    m_Label3->setBuddy(m_ProxyP);
 
     for (QWidget* field : {static_cast<QWidget*>(m_Label2), static_cast<QWidget*>(m_ProxyA),
                            static_cast<QWidget*>(m_Label3), static_cast<QWidget*>(m_ProxyP)})
@@ -152,21 +156,19 @@ void Main::buildButtons()
     connect(m_Exit, &TamskXpButton::Click, this, &Main::Exit_Click);
 }
 
+// Tab indices Down 0, RImage 1, VS 2, DC 9, AboutB 10, ProxyP 11, ProxyA 12, OpenAlboom 16,
+// Exit 17, cashe 19: the port box comes before the address box. The check box follows the page
+// count, so the keyboard meets it before the fields it switches. A label comes before the field it
+// names; the count's digits and unit, the background and the frame are left out.
+QList<QWidget*> Main::readingOrder() const
+{
+    return {m_Down,   m_RImage, m_VS,     m_Label4, m_UseProxy, m_DC,         m_stat, m_TR,
+            m_AboutB, m_Label3, m_ProxyP, m_Label2, m_ProxyA,   m_OpenAlboom, m_Exit, m_cashe};
+}
+
 void Main::setTabOrder()
 {
-    // Tab indices Down 0, RImage 1, DC 9, AboutB 10, ProxyP 11, ProxyA 12, OpenAlboom 16,
-    // Exit 17, UseProxy 18, cashe 19: the port box comes before the address box. Controls that
-    // take no keyboard focus stay out of the chain.
-    const QList<QWidget*> chain = {m_Down,   m_RImage,     m_DC,   m_AboutB,   m_ProxyP,
-                                   m_ProxyA, m_OpenAlboom, m_Exit, m_UseProxy, m_cashe};
-    QWidget* previous = nullptr;
-    for (QWidget* control : chain) {
-        if (control->focusPolicy() == Qt::NoFocus)
-            continue;
-        if (previous)
-            QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
+    ReadingOrder::chainTabOrder(readingOrder());
 }
 
 void Main::Form_Load()
@@ -287,7 +289,7 @@ void Main::cashe_Click()
 
 void Main::AboutB_Click()
 {
-    About about;
+    About about(this);
     ModalHook::exec(about);
     m_Down->setFocus();
 }

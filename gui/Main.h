@@ -4,6 +4,7 @@
 #include "core/crawl/DownloadSession.h"
 #include "core/platform/ProgramFolder.h"
 #include "core/settings/Settings.h"
+#include "gui/widgets/ReadingOrder.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,7 +20,7 @@ class TextPacer;
 
 // The program's one main window: page count, proxy settings, the buttons that run the download,
 // open the album and the two dialogs, and the settings kept in options.ini in the program folder.
-class Main : public QWidget, public CrawlHost {
+class Main : public QWidget, public CrawlHost, public ReadingOrder {
     Q_OBJECT
 public:
     // Builds the window and runs its load step; shows the first-run window when options.ini is
@@ -41,6 +42,9 @@ public:
     void setPreviewPicture(const QString& path) override;
     void setTraffic(qint64 count) override;
     void failureExit(const QString& text, const QString& title) override;
+
+    // The controls as a screen reader reads them and as Tab visits them.
+    QList<QWidget*> readingOrder() const override;
 
 Q_SIGNALS:
     // The program is to end now: the window has saved its settings and is gone. Whoever runs the
@@ -94,6 +98,7 @@ private:
     SpinArrows* m_VS = nullptr;
     TamskXpButton* m_cashe = nullptr;
     Check* m_UseProxy = nullptr;
+    QLabel* m_Label4 = nullptr;
     QLabel* m_Label2 = nullptr;
     QLineEdit* m_ProxyA = nullptr;
     QLabel* m_Label3 = nullptr;

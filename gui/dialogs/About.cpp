@@ -51,23 +51,23 @@ About::About(QWidget* parent)
     setFont(WindowLook::msSansSerif());
     WindowLook::fixClientSize(*this, 3120, 3705);
 
-    QLabel* title = WindowLook::addLabel(*this, u"Label4"_s, u"Zolvane VerezOzavidozoz"_s,
-                                         WindowLook::verdana(9, true), 105, 120, 2925, 210);
-    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_Label4 = WindowLook::addLabel(*this, u"Label4"_s, u"Zolvane VerezOzavidozoz"_s,
+                                    WindowLook::verdana(9, true), 105, 120, 2925, 210);
+    m_Label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     WindowLook::addPicture(*this, u"Image1"_s, Artwork::logo(), 60, 480, 3015, 1080);
 
-    WindowLook::addLabel(*this, u"Label2"_s, u"V 1.1"_s, WindowLook::courierNew(12, true), 2280,
-                         1260);
+    m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"V 1.1"_s,
+                                    WindowLook::courierNew(12, true), 2280, 1260);
 
     auto* frame = new ShapeOutline(Qt::white, this);
     frame->setObjectName(u"Shape1"_s);
     frame->setGeometry(Twips::toPixels(60, 1680, 3015, 615));
 
-    WindowLook::addLabel(*this, u"Label1"_s, u"Сайт аффтара"_s, WindowLook::msSansSerif(true), 960,
-                         1740);
+    m_Label1 = WindowLook::addLabel(*this, u"Label1"_s, u"Сайт аффтара"_s,
+                                    WindowLook::msSansSerif(true), 960, 1740);
 
-    auto* link = new LinkLabel(makerPage(), this);
+    auto* link = m_Label6 = new LinkLabel(makerPage(), this);
     link->setObjectName(u"Label6"_s);
     link->setFont(WindowLook::msSansSerif(true, true));
     QPalette palette = link->palette();
@@ -90,6 +90,12 @@ About::About(QWidget* parent)
 
     Form_Load();
     WindowLook::centreOnScreen(*this);
+}
+
+// The tab indices of the labels and the button; the logo, the frame and the line only decorate.
+QList<QWidget*> About::readingOrder() const
+{
+    return {m_Label1, m_Label6, m_Label2, m_Label4, m_OK};
 }
 
 void About::Form_Load()

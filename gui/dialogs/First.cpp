@@ -19,12 +19,12 @@ First::First(QWidget* parent)
     setFont(WindowLook::msSansSerif());
     WindowLook::fixClientSize(*this, 3870, 2625);
 
-    WindowLook::addLabel(*this, u"Label1"_s, u"Нравяццо забавныйе картинки?"_s,
-                         WindowLook::verdana(9.75, true), 120, 120);
+    m_Label1 = WindowLook::addLabel(*this, u"Label1"_s, u"Нравяццо забавныйе картинки?"_s,
+                                    WindowLook::verdana(9.75, true), 120, 120);
 
     WindowLook::addPicture(*this, u"Image1"_s, Artwork::handPictogram(), 120, 900, 525, 735);
 
-    QLabel* text = WindowLook::addLabel(
+    QLabel* text = m_Label2 = WindowLook::addLabel(
         *this, u"Label2"_s,
         u"Любиш фтыкать веселыйе картинки на Zolvane, но не любиш грузить каменты к ним на два "
         u"метра? Эта прога скачивает только картинки, и экономит твой трафек в несколько раз."_s,
@@ -39,6 +39,12 @@ First::First(QWidget* parent)
 
     Form_Load();
     WindowLook::centreOnScreen(*this);
+}
+
+// The hand pictogram only decorates.
+QList<QWidget*> First::readingOrder() const
+{
+    return {m_Label1, m_Label2, m_OK};
 }
 
 void First::Form_Load()

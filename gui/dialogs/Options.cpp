@@ -42,7 +42,7 @@ Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
     frame->setObjectName(u"Shape1"_s);
     frame->setGeometry(Twips::toPixels(60, 60, 2775, 1215));
 
-    WindowLook::addLabel(*this, u"Label2"_s, u"Размер кэша:"_s, font(), 180, 180);
+    m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"Размер кэша:"_s, font(), 180, 180);
     m_KS = addFigure(*this, u"KS"_s, u"500"_s, 1260, 180, 570, 255);
     m_KSV = new SpinArrows(this);
     m_KSV->setObjectName(u"KSV"_s);
@@ -51,11 +51,12 @@ Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
     m_KSV->setValue(LimitMax);
     m_KSV->setFocusPolicy(Qt::StrongFocus);
     connect(m_KSV, &SpinArrows::valueChanged, this, &Options::KSV_Change);
-    WindowLook::addLabel(*this, u"Label1"_s, u"файлов"_s, font(), 2100, 180);
+    m_Label2->setBuddy(m_KSV);
+    m_Label1 = WindowLook::addLabel(*this, u"Label1"_s, u"файлов"_s, font(), 2100, 180);
 
-    WindowLook::addLabel(*this, u"Label3"_s, u"Текущий размер:"_s, font(), 180, 540);
+    m_Label3 = WindowLook::addLabel(*this, u"Label3"_s, u"Текущий размер:"_s, font(), 180, 540);
     m_TRC = addFigure(*this, u"TRC"_s, u"100"_s, 1560, 540, 510, 255);
-    WindowLook::addLabel(*this, u"Label5"_s, u"файлов"_s, font(), 2100, 540);
+    m_Label5 = WindowLook::addLabel(*this, u"Label5"_s, u"файлов"_s, font(), 2100, 540);
 
     const quint32 caption = SystemColors::WindowFrame;
     const quint32 hover = SystemColors::WindowText;
@@ -69,13 +70,17 @@ Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
     connect(m_OK, &TamskXpButton::Click, this, &Options::OK_Click);
     connect(m_Cancel, &TamskXpButton::Click, this, &Options::Cancel_Click);
 
-    QWidget::setTabOrder(m_OK, m_KSV);
-    QWidget::setTabOrder(m_KSV, m_CLCashe);
-    QWidget::setTabOrder(m_CLCashe, m_Cancel);
+    ReadingOrder::chainTabOrder(readingOrder());
     m_OK->setFocus();
 
     Form_Load();
     WindowLook::centreOnScreen(*this);
+}
+
+// The tab indices; KS is left out, as the spin itself reads out the limit it shows.
+QList<QWidget*> Options::readingOrder() const
+{
+    return {m_OK, m_Label2, m_KSV, m_Label1, m_Label3, m_TRC, m_Label5, m_CLCashe, m_Cancel};
 }
 
 void Options::Form_Load()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/widgets/ReadingOrder.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -10,10 +12,12 @@ class TamskXpButton;
 // The cache limit, the number of files the cache holds now, and a button that empties it.
 // OK accepts the chosen limit, which the window then keeps and saves at once; Cancel and the
 // close box keep the old one.
-class Options : public QDialog {
+class Options : public QDialog, public ReadingOrder {
     Q_OBJECT
 public:
     Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent = nullptr);
+
+    QList<QWidget*> readingOrder() const override;
 
     // The limit as it stands: the one the dialog opened with until OK takes the chosen one.
     qint16 CasheSizeSetting() const { return m_CasheSizeSetting; }
@@ -32,7 +36,11 @@ private:
     ResponseCache& m_cache;
     qint16 m_CasheSizeSetting;
 
+    QLabel* m_Label2 = nullptr;
     QLabel* m_KS = nullptr;
+    QLabel* m_Label1 = nullptr;
+    QLabel* m_Label3 = nullptr;
+    QLabel* m_Label5 = nullptr;
     SpinArrows* m_KSV = nullptr;
     QLabel* m_TRC = nullptr;
     TamskXpButton* m_CLCashe = nullptr;

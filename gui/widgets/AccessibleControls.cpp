@@ -6,6 +6,10 @@
 #include "gui/widgets/LinkLabelAccessible.h"
 #include "gui/widgets/RImage.h"
 #include "gui/widgets/RImageAccessible.h"
+#include "gui/widgets/ReadingOrder.h"
+#include "gui/widgets/ReadingOrderAccessible.h"
+#include "gui/widgets/SpinArrows.h"
+#include "gui/widgets/SpinArrowsAccessible.h"
 #include "gui/widgets/TamskXpButton.h"
 #include "gui/widgets/TamskXpButtonAccessible.h"
 
@@ -31,6 +35,10 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
         return new RImageAccessible(static_cast<RImage*>(object));
     if (names<LinkLabel>(className))
         return new LinkLabelAccessible(static_cast<LinkLabel*>(object));
+    if (names<SpinArrows>(className))
+        return new SpinArrowsAccessible(static_cast<SpinArrows*>(object));
+    if (const auto* order = dynamic_cast<const ReadingOrder*>(object))
+        return new ReadingOrderAccessible(static_cast<QWidget*>(object), *order);
     return nullptr;
 }
 
@@ -48,6 +56,12 @@ void install()
 void announceChange(QWidget* control, QAccessible::State changed)
 {
     QAccessibleStateChangeEvent event(control, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceNameChange(QWidget* control)
+{
+    QAccessibleEvent event(control, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
 }
 

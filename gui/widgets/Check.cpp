@@ -2,12 +2,15 @@
 
 #include "gui/widgets/AccessibleControls.h"
 #include "gui/widgets/EventCodes.h"
+#include "gui/widgets/FocusMark.h"
 #include "gui/widgets/SystemColors.h"
 #include "gui/widgets/Twips.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <utility>
@@ -33,6 +36,8 @@ Check::Check(QWidget* parent) : QWidget(parent)
     setFixedSize(SidePixels, SidePixels);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Tab brings the focus, a click does not: the mouse leaves the looks as they always were.
+    setFocusPolicy(Qt::TabFocus);
     m_poll.setInterval(50);
     connect(&m_poll, &QTimer::timeout, this, &Check::pollTick);
     AccessibleControls::install();
@@ -72,6 +77,21 @@ void Check::setEnabledProperty(bool value)
     if (!value)
         m_poll.stop();
     m_acceptsInput = value;
+    // A disabled box is passed over by Tab, as a disabled control is.
+    setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void Check::setCaption(QLabel* caption)
+{
+    caption->setBuddy(this);
+    delete m_focusMark;
+    m_focusMark = new FocusMark(*caption);
+    m_focusMark->setVisible(hasFocus());
+}
+
+bool Check::showsFocusMark() const
+{
+    return m_focusMark && m_focusMark->isVisible();
 }
 
 void Check::InitProperties()
@@ -108,11 +128,30 @@ void Check::paintEvent(QPaintEvent*)
 void Check::mousePressEvent(QMouseEvent* event)
 {
     m_doubleClickRelease = false;
-    if (event->button() != Qt::LeftButton || !m_acceptsInput)
+    if (event->button() != Qt::LeftButton || !m_acceptsInput || m_spaceDown)
         return;
-    const QPointF pos = event->position();
-    Q_EMIT MouseDown(1, EventCodes::shift(event->modifiers()), float(Twips::toTwips(pos.x())),
-                     float(Twips::toTwips(pos.y())));
+    press(EventCodes::shift(event->modifiers()), event->position());
+}
+
+void Check::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The release that ends a double-click raises no second Click: the value toggled only once,
+    // and a host counting clicks must stay in step with it.
+    const bool ending = std::exchange(m_doubleClickRelease, false);
+    if (event->button() == Qt::RightButton || !m_acceptsInput || m_spaceDown)
+        return;
+    if (ending) {
+        m_isPressed = false;
+        startPoll();
+        return;
+    }
+    release();
+}
+
+// MouseDown, the pushed picture of the value before the press, and the value toggles at once.
+void Check::press(qint16 shift, QPointF pos)
+{
+    Q_EMIT MouseDown(1, shift, float(Twips::toTwips(pos.x())), float(Twips::toTwips(pos.y())));
     m_poll.stop();
     if (m_value) {
         showPicture(Picture::PushedChecked);
@@ -124,17 +163,54 @@ void Check::mousePressEvent(QMouseEvent* event)
     m_isPressed = true;
 }
 
-void Check::mouseReleaseEvent(QMouseEvent* event)
+void Check::release()
 {
-    // The release that ends a double-click raises no second Click: the value toggled only once,
-    // and a host counting clicks must stay in step with it.
-    const bool ending = std::exchange(m_doubleClickRelease, false);
-    if (event->button() == Qt::RightButton || !m_acceptsInput)
-        return;
-    if (!ending)
-        Q_EMIT Click();
+    Q_EMIT Click();
     m_isPressed = false;
     startPoll();
+}
+
+// Space is the left button of the keyboard: down presses, up releases, and a held key's
+// repeats change nothing.
+void Check::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Space) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (event->isAutoRepeat() || m_isPressed || !m_acceptsInput)
+        return;
+    m_spaceDown = true;
+    press(EventCodes::shift(event->modifiers()), QPointF(0, 0));
+}
+
+void Check::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Space) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    if (event->isAutoRepeat() || !std::exchange(m_spaceDown, false))
+        return;
+    release();
+}
+
+void Check::focusInEvent(QFocusEvent* event)
+{
+    if (m_focusMark)
+        m_focusMark->show();
+    QWidget::focusInEvent(event);
+}
+
+// The value toggled at the press: a Space whose release goes to another control still ends
+// with its Click, so the host stays in step.
+void Check::focusOutEvent(QFocusEvent* event)
+{
+    if (m_focusMark)
+        m_focusMark->hide();
+    if (std::exchange(m_spaceDown, false))
+        release();
+    QWidget::focusOutEvent(event);
 }
 
 // The second press of a double-click, with any button, comes only as this: no toggle, no

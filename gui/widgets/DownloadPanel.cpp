@@ -41,6 +41,7 @@ DownloadPanel::DownloadPanel(QWidget* parent)
     m_I1->setObjectName(u"I1"_s);
     m_Label1->setObjectName(u"Label1"_s);
     m_St->setObjectName(u"St"_s);
+    setAccessibleName(m_Label1->text());
 
     QPalette panel = palette();
     panel.setColor(QPalette::Window, SystemColors::toColor(PanelBackColor));
@@ -61,6 +62,11 @@ DownloadPanel::DownloadPanel(QWidget* parent)
 
     setFrame(0);
     setStatusLink(false);
+}
+
+QList<QWidget*> DownloadPanel::readingOrder() const
+{
+    return {m_St};
 }
 
 void DownloadPanel::follow(const Download_Control* engine)

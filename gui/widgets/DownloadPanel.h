@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/TransferStatus.h"
+#include "gui/widgets/ReadingOrder.h"
 #include "gui/widgets/TextPacer.h"
 
 #include <QElapsedTimer>
@@ -12,8 +13,9 @@ class LinkLabel;
 class QLabel;
 
 // The engine's small status panel: the busy icon, turning while the engine is busy, the caption
-// and the status line, which reads as a link to the maker's page after a socket error.
-class DownloadPanel : public QWidget {
+// and the status line, which reads as a link to the maker's page after a socket error. Screen
+// readers hear a panel named by its caption that holds the status line.
+class DownloadPanel : public QWidget, public ReadingOrder {
     Q_OBJECT
 
 public:
@@ -33,6 +35,8 @@ public:
     // The busy icon's picture shown, one of BusyFrames.
     int frame() const { return m_frame; }
     bool isBusy() const { return m_timer1.isActive(); }
+
+    QList<QWidget*> readingOrder() const override;
 
 public Q_SLOTS:
     // The status line and its look for a report of the engine; a receiving count is painted at

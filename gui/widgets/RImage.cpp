@@ -26,7 +26,7 @@ RImage::RImage(QWidget* parent) : QWidget(parent)
 void RImage::setPicture(const QString& path)
 {
     m_path = path;
-    m_pending = true;
+    m_given.append(path);
     if (!m_loadTimer.isActive())
         m_loadTimer.start();
 }
@@ -43,25 +43,45 @@ const QImage& RImage::shownPicture() const
     return m_shown;
 }
 
+QString RImage::shownPath() const
+{
+    loadPending();
+    return m_shownPath;
+}
+
 // What is shown must be what was given, whoever asks.
 void RImage::loadPending() const
 {
-    if (m_pending)
+    if (!m_given.isEmpty())
         const_cast<RImage*>(this)->load();
 }
 
-// A file that cannot be loaded leaves the picture shown before.
 void RImage::load()
 {
-    if (!m_pending)
+    if (m_given.isEmpty())
         return;
-    m_pending = false;
-    QImageReader reader(m_path);
-    reader.setAutoTransform(false);
-    QImage loaded = reader.read();
-    if (!loaded.isNull())
-        m_picture = std::move(loaded);
+    const QString shownBefore = m_shownPath;
+    loadLatest();
+    m_given.clear();
     FitPicture();
+    if (m_shownPath != shownBefore)
+        AccessibleControls::announceNameChange(this);
+}
+
+// The latest picture given that loads; the pictures before it are read only when it fails, so a
+// fast run still loads one picture per interval. When none loads the picture shown before stays.
+void RImage::loadLatest()
+{
+    for (auto given = m_given.crbegin(); given != m_given.crend(); ++given) {
+        QImageReader reader(*given);
+        reader.setAutoTransform(false);
+        QImage loaded = reader.read();
+        if (!loaded.isNull()) {
+            m_picture = std::move(loaded);
+            m_shownPath = *given;
+            return;
+        }
+    }
 }
 
 // Scales the picture to touch the left and right or the top and bottom edges, centred the other

@@ -11,7 +11,8 @@
 //
 // Pictures given faster than the eye follows (a run on a fast line gives hundreds a second) are
 // loaded at most every 40 ms, the latest winning; whatever asks what is shown, and every paint,
-// gets the latest picture given.
+// gets the latest picture given that loads. One that does not load never empties the frame: the
+// latest one before it that loads is shown, or the one shown before.
 class RImage : public QWidget {
     Q_OBJECT
 
@@ -31,6 +32,8 @@ public:
     // Where the picture is shown, in twips, and what it is.
     QRectF imageRect() const;
     const QImage& shownPicture() const;
+    // The file of the picture shown, empty while the frame shows none.
+    QString shownPath() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,18 +42,20 @@ protected:
 private:
     void loadPending() const;
     void load();
+    void loadLatest();
     void FitPicture();
     const QImage& scaledFor(const QSize& size);
     void applyAspect();
 
     QString m_path;
-    QImage m_picture; // the loaded picture at its natural size
-    QImage m_shown;   // the picture given to the frame at the last fit
-    QImage m_scaled;  // m_shown as painted
+    QString m_shownPath;
+    QStringList m_given; // pictures given since the last load, the latest last
+    QImage m_picture;    // the loaded picture at its natural size
+    QImage m_shown;      // the picture given to the frame at the last fit
+    QImage m_scaled;     // m_shown as painted
     float m_width = 0;
     float m_height = 0;
     QRectF m_imageRect;
     bool m_resizing = false;
-    bool m_pending = false; // m_path is still to be loaded
     QTimer m_loadTimer;
 };

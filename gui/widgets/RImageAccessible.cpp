@@ -14,7 +14,8 @@ RImage* RImageAccessible::frame() const
 
 QString RImageAccessible::text(QAccessible::Text t) const
 {
-    if (t == QAccessible::Name && frame()->accessibleName().isEmpty())
-        return QFileInfo(frame()->Picture()).fileName();
-    return QAccessibleWidget::text(t);
+    if (t != QAccessible::Name || !frame()->accessibleName().isEmpty())
+        return QAccessibleWidget::text(t);
+    const QString shown = frame()->shownPath();
+    return shown.isEmpty() ? QStringLiteral("empty") : QFileInfo(shown).fileName();
 }

@@ -4,7 +4,7 @@
 
 class RImage;
 
-// The preview as a graphic named after the file of the picture it shows.
+// The preview as a graphic named after the file of the picture it shows, or "empty".
 class RImageAccessible : public QAccessibleWidget {
 public:
     explicit RImageAccessible(RImage* frame);

@@ -1,5 +1,7 @@
 #include "gui/widgets/SpinArrows.h"
 
+#include "gui/widgets/AccessibleControls.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,6 +18,7 @@ SpinArrows::SpinArrows(QWidget* parent) : QAbstractSlider(parent)
     setOrientation(Qt::Vertical);
     setSingleStep(1);
     setPageStep(1);
+    AccessibleControls::install();
 }
 
 QSize SpinArrows::sizeHint() const

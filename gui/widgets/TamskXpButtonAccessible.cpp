@@ -3,6 +3,7 @@
 #include "gui/widgets/TamskXpButton.h"
 
 #include <QKeySequence>
+#include <QPointer>
 
 namespace {
 
@@ -67,8 +68,17 @@ void TamskXpButtonAccessible::doAction(const QString& actionName)
         QAccessibleWidget::doAction(actionName);
         return;
     }
-    if (button()->Enabled() && button()->isEnabled())
-        button()->AccessKeyPress();
+    if (!button()->Enabled() || !button()->isEnabled())
+        return;
+    // Clicked from the event loop, as by a person: the screen reader's call returns at once
+    // rather than after the window the click opens has closed again.
+    QMetaObject::invokeMethod(
+        button(),
+        [pressed = QPointer<TamskXpButton>(button())] {
+            if (pressed && pressed->Enabled() && pressed->isEnabled())
+                pressed->AccessKeyPress();
+        },
+        Qt::QueuedConnection);
 }
 
 QStringList TamskXpButtonAccessible::keyBindingsForAction(const QString& actionName) const

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <memory>
 
@@ -124,6 +125,8 @@ private Q_SLOTS:
     void layout_data();
     void layout();
     void tabOrder();
+    void keyboardAloneSwitchesTheProxy();
+    void dialogsAreTransientForMain();
     void albumPresentEnablesOpenAlboom();
     void proxySwitch_data();
     void proxySwitch();
@@ -387,6 +390,58 @@ void TestMain::tabOrder()
             focusable << name;
     QCOMPARE(focusable, expected);
     QVERIFY(!(child<QWidget>(*main, u"VS"_s)->focusPolicy() & Qt::TabFocus));
+}
+
+// Tab from the download button reaches the check box, which shows its focus mark; Space switches
+// the proxy as a click does. Without the focus the window looks as it did.
+void TestMain::keyboardAloneSwitchesTheProxy()
+{
+    writeSettings(FirstStartSettings);
+    auto main = openMain();
+    QApplication::setActiveWindow(main.get());
+    QVERIFY(QTest::qWaitForWindowActive(main.get()));
+    auto* down = child<QWidget>(*main, u"Down"_s);
+    auto* box = child<Check>(*main, u"UseProxy"_s);
+    down->setFocus();
+    const QImage before = main->grab().toImage();
+
+    QTest::keyClick(down, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), box);
+    QVERIFY(box->showsFocusMark());
+    QTest::keyClick(box, Qt::Key_Space);
+    QVERIFY(box->Value());
+    QVERIFY(main->ProxyOn());
+    for (const QString& field : {u"ProxyA"_s, u"ProxyP"_s, u"Label2"_s, u"Label3"_s})
+        QVERIFY(enabled(*main, field));
+    QTest::keyClick(box, Qt::Key_Space);
+    QVERIFY(!main->ProxyOn());
+    QVERIFY(!enabled(*main, u"ProxyA"_s));
+
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(*main, u"AboutB"_s));
+    QVERIFY(!box->showsFocusMark());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(box, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), down);
+    QTRY_VERIFY(!box->isPollActive()); // the pushed picture stays until the poll's tick
+    QCOMPARE(main->grab().toImage(), before);
+}
+
+// The compositor sees the Main window as the parent of the dialogs it opens.
+void TestMain::dialogsAreTransientForMain()
+{
+    writeSettings(FirstStartSettings);
+    auto main = openMain();
+    QStringList parented;
+    m_answer = [&main, &parented](QDialog& dialog) {
+        if (dialog.windowHandle() &&
+            dialog.windowHandle()->transientParent() == main->windowHandle())
+            parented << dialog.objectName();
+        click(dialog, dialog.objectName() == u"About"_s ? u"OK"_s : u"Cancel"_s);
+    };
+    click(*main, u"AboutB"_s);
+    click(*main, u"cashe"_s);
+    QCOMPARE(parented, QStringList({u"About"_s, u"Options"_s}));
 }
 
 void TestMain::albumPresentEnablesOpenAlboom()

@@ -5,10 +5,12 @@
 #include "gui/widgets/Check.h"
 #include "gui/widgets/RImage.h"
 #include "gui/widgets/TamskXpButton.h"
+#include "gui/widgets/WindowLook.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,6 +101,20 @@ public:
         save(u"check-box-checked"_s, box->grab().toImage());
         box->setEnabledProperty(false);
         save(u"check-box-disabled-checked"_s, box->grab().toImage());
+
+        // With its caption, as the Main window places them: without and with the keyboard focus.
+        box->setEnabledProperty(true);
+        auto* caption = new QLabel(u"через прокси"_s, &m_host);
+        caption->setFont(WindowLook::msSansSerif());
+        caption->setGeometry(box->x() + 16, box->y() - 1, 68, 13);
+        caption->show();
+        box->setCaption(caption);
+        const QRect pair(box->x() - 2, box->y() - 3, 110, 19);
+        save(u"check-box-caption"_s, m_host.grab(pair).toImage());
+        QApplication::setActiveWindow(&m_host);
+        box->setFocus();
+        save(u"check-box-caption-focused"_s, m_host.grab(pair).toImage());
+        delete caption;
     }
 
     void pictures()

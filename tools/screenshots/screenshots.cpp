@@ -1,5 +1,6 @@
-// Saves PNG pictures of the program's windows: the Main window idle and in the middle of a run
-// against the demo site, the cache dialog, About and the first-run window.
+// Saves PNG pictures of the program's windows: the Main window idle, with the proxy check box
+// focused and in the middle of a run against the demo site, the cache dialog, About and the
+// first-run window.
 #include "DemoSiteThread.h"
 #include "core/net/ResponseCache.h"
 #include "core/platform/ProgramFolder.h"
@@ -70,6 +71,11 @@ int main(int argc, char* argv[])
 
     Main window(folder);
     ok &= save(window, out, u"main-idle.png"_s);
+    // The proxy check box reached with the keyboard shows its focus mark.
+    QApplication::setActiveWindow(&window);
+    window.findChild<QWidget*>(u"UseProxy"_s)->setFocus();
+    ok &= save(window, out, u"main-proxy-focused.png"_s);
+    window.findChild<QWidget*>(u"Down"_s)->setFocus();
 
     // In the middle of a run: two pictures saved, the third one on its way.
     QTimer poll;

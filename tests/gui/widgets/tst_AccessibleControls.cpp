@@ -1,6 +1,8 @@
 #include "gui/widgets/Check.h"
 #include "gui/widgets/DownloadPanel.h"
 #include "gui/widgets/RImage.h"
+#include "gui/widgets/ReadingOrder.h"
+#include "gui/widgets/SpinArrows.h"
 #include "gui/widgets/TamskXpButton.h"
 
 #include <QAccessible>
@@ -26,6 +28,23 @@ void press(QObject* object, const QString& action = QAccessibleActionInterface::
     accessible(object)->actionInterface()->doAction(action);
 }
 
+// A window that lists two of its three controls, the picture left out, in an order of its own.
+class Listed : public QWidget, public ReadingOrder {
+public:
+    explicit Listed(QWidget* parent = nullptr) : QWidget(parent)
+    {
+        m_picture->setPixmap(QPixmap(8, 8));
+        m_name->setBuddy(m_field);
+        m_field->setFocusPolicy(Qt::StrongFocus);
+        chainTabOrder(readingOrder());
+    }
+    QList<QWidget*> readingOrder() const override { return {m_name, m_field}; }
+
+    QLabel* m_picture = new QLabel(this);
+    QWidget* m_field = new QWidget(this);
+    QLabel* m_name = new QLabel(u"Адрес"_s, this);
+};
+
 } // namespace
 
 class TestAccessibleControls : public QObject {
@@ -38,6 +57,8 @@ private Q_SLOTS:
     void buttonStatesAndPress();
     void checkBox();
     void preview();
+    void spinArrows();
+    void readingOrder();
     void statusLine();
 };
 
@@ -86,10 +107,11 @@ void TestAccessibleControls::buttonStatesAndPress()
 
     QSignalSpy clicks(button, &TamskXpButton::Click);
     press(button);
-    QCOMPARE(clicks.count(), 1);
+    QTRY_COMPARE(clicks.count(), 1); // from the event loop, as a person's click
     button->setEnabled(false);
     QVERIFY(face->state().disabled);
     press(button);
+    QCoreApplication::processEvents();
     QCOMPARE(clicks.count(), 1);
 }
 
@@ -134,9 +156,65 @@ void TestAccessibleControls::preview()
     RImage frame;
     QAccessibleInterface* face = accessible(&frame);
     QCOMPARE(face->role(), QAccessible::Graphic);
-    QCOMPARE(face->text(QAccessible::Name), QString());
+    QCOMPARE(face->text(QAccessible::Name), u"empty"_s);
     frame.setPicture(path);
     QCOMPARE(face->text(QAccessible::Name), u"котик 01.png"_s);
+}
+
+// The arrows and their number as one spin button; its actions are the arrows' clicks.
+void TestAccessibleControls::spinArrows()
+{
+    QWidget window;
+    auto* spin = new SpinArrows(&window);
+    spin->setGeometry(0, 0, 13, 17);
+    spin->setRange(1, 3000);
+    spin->setValue(10);
+    spin->setAccessibleName(u"штук"_s);
+    QAccessibleInterface* face = accessible(spin);
+    QCOMPARE(face->role(), QAccessible::SpinBox);
+    QCOMPARE(face->text(QAccessible::Name), u"штук"_s);
+    QCOMPARE(face->text(QAccessible::Value), u"10"_s);
+    QAccessibleValueInterface* value = face->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->minimumValue().toInt(), 1);
+    QCOMPARE(value->maximumValue().toInt(), 3000);
+
+    QSignalSpy changes(spin, &SpinArrows::valueChanged);
+    press(spin, QAccessibleActionInterface::increaseAction());
+    QCOMPARE(value->currentValue().toInt(), 11);
+    press(spin, QAccessibleActionInterface::decreaseAction());
+    press(spin, QAccessibleActionInterface::decreaseAction());
+    QCOMPARE(changes.count(), 3);
+    QCOMPARE(spin->value(), 9);
+    spin->setValue(3000);
+    press(spin, QAccessibleActionInterface::increaseAction());
+    QCOMPARE(spin->value(), 3000); // the range holds, as for the arrow
+    spin->setEnabled(false);
+    press(spin, QAccessibleActionInterface::decreaseAction());
+    QCOMPARE(spin->value(), 3000);
+}
+
+// Screen readers see the listed controls in the listed order, and nothing else.
+void TestAccessibleControls::readingOrder()
+{
+    Listed window;
+    window.setWindowTitle(u"Окно"_s);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&window);
+    QCOMPARE(face->role(), QAccessible::Window);
+    QCOMPARE(face->text(QAccessible::Name), u"Окно"_s);
+    QCOMPARE(face->childCount(), 2);
+    QCOMPARE(face->child(0)->object(), window.m_name);
+    QCOMPARE(face->child(1)->object(), window.m_field);
+    QCOMPARE(face->indexOfChild(QAccessible::queryAccessibleInterface(window.m_field)), 1);
+    QCOMPARE(face->indexOfChild(QAccessible::queryAccessibleInterface(window.m_picture)), -1);
+    QCOMPARE(face->child(1)->text(QAccessible::Name), u"Адрес"_s);
+    const auto labels = face->child(1)->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.first().first->object(), window.m_name);
+
+    QWidget outer;
+    auto* panel = new Listed(&outer);
+    QCOMPARE(QAccessible::queryAccessibleInterface(panel)->role(), QAccessible::Grouping);
 }
 
 void TestAccessibleControls::statusLine()

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -80,6 +81,11 @@ private Q_SLOTS:
     void pictureSitsOnButtonFace();
     void persistence_data();
     void persistence();
+    void spaceIsTheLeftButton_data();
+    void spaceIsTheLeftButton();
+    void spaceReleasedElsewhereStillClicks();
+    void tabReachesTheBoxAClickDoesNot();
+    void focusMarkAroundTheCaption();
 };
 
 void TestCheck::newBoxIsUncheckedAndEnabled()
@@ -390,6 +396,149 @@ void TestCheck::persistence()
     QCOMPARE(loaded.Value(), value);
     QCOMPARE(loaded.Enabled(), enabled);
     QCOMPARE(loaded.shownPicture(), picture);
+}
+
+// Space goes down and up as the left button does: the same events, pictures and value.
+void TestCheck::spaceIsTheLeftButton_data()
+{
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("repeats"); // auto-repeated presses while the key is held
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QStringList>("atPress");
+    QTest::addColumn<QStringList>("atRelease");
+    const QStringList press{u"MouseDown(1,0,0,0) value=0"_s};
+    const QStringList click{u"Click value=1"_s};
+    QTest::newRow("space") << Qt::KeyboardModifiers() << 0 << true << press << click;
+    QTest::newRow("shift+space") << Qt::KeyboardModifiers(Qt::ShiftModifier) << 0 << true
+                                 << QStringList{u"MouseDown(1,1,0,0) value=0"_s} << click;
+    QTest::newRow("held") << Qt::KeyboardModifiers() << 3 << true << press << click;
+    QTest::newRow("disabled") << Qt::KeyboardModifiers() << 0 << false << QStringList{}
+                              << QStringList{};
+}
+
+void TestCheck::spaceIsTheLeftButton()
+{
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, repeats);
+    QFETCH(bool, enabled);
+    QFETCH(QStringList, atPress);
+    QFETCH(QStringList, atRelease);
+    Host host;
+    host.box->setEnabledProperty(enabled);
+    EventLog log(host.box);
+    QTest::keyPress(host.box, Qt::Key_Space, modifiers);
+    for (int i = 0; i < repeats; ++i) {
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, modifiers, u" "_s, true);
+        QApplication::sendEvent(host.box, &release);
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Space, modifiers, u" "_s, true);
+        QApplication::sendEvent(host.box, &again);
+    }
+    QCOMPARE(log.take(), atPress);
+    if (enabled) {
+        QCOMPARE(host.box->shownPicture(), Picture::PushedNoValue);
+        QVERIFY(host.box->isPressed());
+    }
+    QTest::keyRelease(host.box, Qt::Key_Space, modifiers);
+    QCOMPARE(log.take(), atRelease);
+    QCOMPARE(host.box->Value(), enabled);
+    QVERIFY(!host.box->isPressed());
+    // As after a click, the poll puts the resting picture back: the pointer is away.
+    QTRY_COMPARE(host.box->shownPicture(),
+                 enabled ? Picture::IdleChecked : Picture::DisabledNoValue);
+    QTest::keyClick(host.box, Qt::Key_Return);
+    QCOMPARE(log.take(), QStringList{});
+}
+
+// The value toggled at the press; a release that never comes must not leave the host behind.
+void TestCheck::spaceReleasedElsewhereStillClicks()
+{
+    Host host;
+    auto* other = new QWidget(host.window.get());
+    other->setFocusPolicy(Qt::StrongFocus);
+    other->show();
+    QApplication::setActiveWindow(host.window.get());
+    QVERIFY(QTest::qWaitForWindowActive(host.window.get()));
+    host.box->setFocus();
+    QVERIFY(host.box->hasFocus());
+    EventLog log(host.box);
+    QTest::keyPress(host.box, Qt::Key_Space);
+    other->setFocus();
+    QCOMPARE(log.take(), QStringList({u"MouseDown(1,0,0,0) value=0"_s, u"Click value=1"_s}));
+    QVERIFY(!host.box->isPressed());
+    QTest::keyRelease(other, Qt::Key_Space);
+    QCOMPARE(log.take(), QStringList{});
+}
+
+void TestCheck::tabReachesTheBoxAClickDoesNot()
+{
+    Host host;
+    QCOMPARE(host.box->focusPolicy(), Qt::TabFocus);
+    auto* other = new QWidget(host.window.get());
+    other->setFocusPolicy(Qt::StrongFocus);
+    other->show();
+    QApplication::setActiveWindow(host.window.get());
+    QVERIFY(QTest::qWaitForWindowActive(host.window.get()));
+    other->setFocus();
+    QTest::mouseClick(host.box, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(other->hasFocus());
+    QTest::keyClick(other, Qt::Key_Tab);
+    QVERIFY(host.box->hasFocus());
+    // A disabled box is passed over, as any disabled control.
+    host.box->setEnabledProperty(false);
+    QCOMPARE(host.box->focusPolicy(), Qt::NoFocus);
+    host.box->setEnabledProperty(true);
+    QCOMPARE(host.box->focusPolicy(), Qt::TabFocus);
+}
+
+// Dotted around the caption's text while the box has the focus; without the focus the window
+// looks as it did, pixel for pixel.
+void TestCheck::focusMarkAroundTheCaption()
+{
+    Host host;
+    host.window->resize(160, 60);
+    auto* caption = new QLabel(u"через прокси"_s, host.window.get());
+    caption->setGeometry(36, 20, 100, 13);
+    caption->show();
+    host.box->setCaption(caption);
+    QCOMPARE(caption->buddy(), host.box);
+    QApplication::setActiveWindow(host.window.get());
+    QVERIFY(QTest::qWaitForWindowActive(host.window.get()));
+    host.box->clearFocus();
+    const QImage without = host.window->grab().toImage();
+
+    host.box->setFocus();
+    QVERIFY(host.box->showsFocusMark());
+    const QImage with = host.window->grab().toImage();
+    const QColor ink = caption->palette().color(QPalette::WindowText);
+    QRect text, ring;
+    QList<QPoint> changed;
+    for (int y = 0; y < with.height(); ++y) {
+        for (int x = 0; x < with.width(); ++x) {
+            if (caption->geometry().contains(x, y) && qGray(without.pixel(x, y)) < 128)
+                text |= QRect(x, y, 1, 1);
+            if (with.pixel(x, y) != without.pixel(x, y)) {
+                QCOMPARE(QColor(with.pixel(x, y)), ink);
+                changed << QPoint(x, y);
+                ring |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    // A ring just around the text, clear of the box, every other pixel of it inked.
+    QVERIFY(!text.isEmpty());
+    QVERIFY(ring.adjusted(1, 1, -1, -1).contains(text));
+    QVERIFY(ring.width() <= text.width() + 6);
+    QVERIFY(ring.height() <= QFontMetrics(caption->font()).height() + 2); // one line of text
+    QVERIFY(!ring.intersects(host.box->geometry()));
+    QCOMPARE(changed.size(), ring.width() + ring.height() - 2);
+    for (const QPoint& dot : changed) {
+        QVERIFY(dot.x() == ring.left() || dot.x() == ring.right() || dot.y() == ring.top() ||
+                dot.y() == ring.bottom());
+        QCOMPARE((dot.x() - ring.left() + dot.y() - ring.top()) % 2, 0);
+    }
+
+    host.box->clearFocus();
+    QVERIFY(!host.box->showsFocusMark());
+    QCOMPARE(host.window->grab().toImage(), without);
 }
 
 QTEST_MAIN(TestCheck)

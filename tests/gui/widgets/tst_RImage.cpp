@@ -45,6 +45,8 @@ private Q_SLOTS:
     void missingFileKeepsPreviousPicture();
     void picturesInQuickSuccessionShowTheLatest();
     void notAPictureKeepsPreviousPicture();
+    void notAPictureWithinOneIntervalKeepsTheOneBefore_data();
+    void notAPictureWithinOneIntervalKeepsTheOneBefore();
     void failureWithoutPictureShowsNothing();
     void heightFollowsWidth();
     void hostResizeInPixels();
@@ -151,6 +153,39 @@ void TestRImage::notAPictureKeepsPreviousPicture()
     QVERIFY(fuzzyEqual(image.imageRect().width(), 2660));
     QVERIFY(fuzzyEqual(image.imageRect().height(), 1995));
     QCOMPARE(image.shownPicture().size(), QSize(400, 300));
+}
+
+// A run gives a picture, then within the same pacing interval a file that is no picture: the
+// picture given first is shown, though it was never loaded before the second came.
+void TestRImage::notAPictureWithinOneIntervalKeepsTheOneBefore_data()
+{
+    QTest::addColumn<bool>("shownBefore");
+    QTest::newRow("first of the run") << false;
+    QTest::newRow("after an earlier picture") << true;
+}
+
+void TestRImage::notAPictureWithinOneIntervalKeepsTheOneBefore()
+{
+    QFETCH(bool, shownBefore);
+    RImage image;
+    image.setSizeTwips(1330, 1000);
+    image.resize(Twips::toPixels(1330), Twips::toPixels(1000));
+    image.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&image));
+    if (shownBefore) {
+        image.setPicture(writePicture(m_dir, u"earlier.png"_s, QSize(400, 300), Qt::green));
+        QTRY_COMPARE(QColor(image.grab().toImage().pixel(44, 33)), QColor(Qt::green));
+    }
+    const QString first = writePicture(m_dir, u"first.png"_s, QSize(100, 300), Qt::blue);
+    const QString junk = m_dir.filePath(u"second.jpg"_s);
+    TestSupport::writeAll(junk, "<html>not a picture</html>");
+    image.setPicture(first);
+    image.setPicture(junk);
+    QTest::qWait(3 * 40); // the paced load has come round
+    QCOMPARE(QColor(image.grab().toImage().pixel(44, 33)), QColor(Qt::blue));
+    QCOMPARE(image.shownPicture().size(), QSize(100, 300));
+    QCOMPARE(image.shownPath(), first);
+    QCOMPARE(image.Picture(), junk);
 }
 
 void TestRImage::failureWithoutPictureShowsNothing()
