@@ -67,7 +67,8 @@ qint16 pageCountFrom(const QString& caption)
 
 CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, ProgramFolder folder, QObject* parent)
     : QObject(parent), m_transfer(transfer), m_host(host), m_folder(std::move(folder)),
-      m_albumWriter(&AlbumWriter::write), m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1)
+      m_albumWriter(&AlbumWriter::write), m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1),
+      m_pictures(m_folder)
 {}
 
 CrawlDriver::~CrawlDriver() = default;
@@ -110,6 +111,7 @@ void CrawlDriver::startRun()
     m_unsaved = 0;
     m_unsavedWhy.clear();
     m_savedFiles.clear();
+    m_pictures.clear();
     m_albumError = {};
     m_host.setRunState(CrawlHost::RunState::Running);
     run(settings);
@@ -191,12 +193,19 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
 {
     // Only what was saved is listed in the album.
     m_imageNames[index].clear();
-    const QByteArray name =
-        PictureName::fitted(PictureName::safeName(PictureName::lastSegment(picturePath)));
-    if (name.isEmpty()) {
+    const QByteArray siteName = PictureName::lastSegment(picturePath);
+    const QByteArray fittedName = PictureName::fitted(PictureName::safeName(siteName));
+    if (fittedName.isEmpty()) {
         noteUnsaved(WhyNoName);
         return;
     }
+    // The same picture again is listed again; a different one never takes its file.
+    if (const auto saved = m_pictures.fileOf(siteName, data)) {
+        m_imageNames[index] = *saved;
+        m_host.setPreviewPicture(m_folder.download(PictureName::diskName(*saved)));
+        return;
+    }
+    const QByteArray name = m_pictures.freeName(fittedName);
     const QString target = m_folder.download(PictureName::diskName(name));
     // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped
     // and the old one stays as it was; the run goes on and says so at its end.
@@ -204,6 +213,7 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
         noteUnsaved(error.why());
     } else {
         m_imageNames[index] = name;
+        m_pictures.add(name, siteName, data);
         m_savedFiles << target;
     }
     m_host.setPreviewPicture(target);

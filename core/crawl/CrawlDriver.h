@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/crawl/CrawlHost.h"
+#include "core/crawl/SavedPictures.h"
 #include "core/platform/FileIo.h"
 #include "core/platform/ProgramFolder.h"
 
@@ -94,5 +95,6 @@ private:
     int m_unsaved = 0;
     QString m_unsavedWhy;
     FileIo::Error m_albumError;
+    SavedPictures m_pictures;
     QStringList m_savedFiles; // this run's, to flush at its end
 };
