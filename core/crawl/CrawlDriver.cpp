@@ -207,14 +207,17 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
     }
     const QByteArray name = m_pictures.freeName(fittedName);
     const QString target = m_folder.download(PictureName::diskName(name));
-    // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped
-    // and the old one stays as it was; the run goes on and says so at its end.
-    if (const FileIo::Error error = savePictureFile(target, data)) {
-        noteUnsaved(error.why());
-    } else {
+    // A read-only file of the name stays as it was and stands for the picture. A file that cannot
+    // be written for another reason (a folder in its place, a full disk) is skipped, the old one
+    // stays as it was, and the run goes on and says so at its end.
+    const FileIo::Error error = savePictureFile(target, data);
+    if (!error || error.reason() == FileIo::Reason::ReadOnly) {
         m_imageNames[index] = name;
         m_pictures.add(name, siteName, data);
-        m_savedFiles << target;
+        if (!error)
+            m_savedFiles << target;
+    } else {
+        noteUnsaved(error.why());
     }
     m_host.setPreviewPicture(target);
 }
