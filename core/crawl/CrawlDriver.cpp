@@ -251,7 +251,8 @@ void CrawlDriver::endOfRun()
         m_host.setStat(StatAlbum);
     writeAlbum(complete);
     if (everyPage)
-        m_host.setStat(m_unsaved == 0 && !m_albumError ? StatDone : notSavedText());
+        m_host.setStat(endOfRunText(m_unsaved, bool(m_albumError),
+                                    m_unsaved > 0 ? m_unsavedWhy : m_albumError.why()));
     m_running = false;
     m_host.setRunState(CrawlHost::RunState::Idle);
 }
@@ -270,13 +271,11 @@ void CrawlDriver::writeAlbum(int count)
     m_savedFiles.clear();
 }
 
-QString CrawlDriver::notSavedText() const
+QString CrawlDriver::endOfRunText(int unsavedPictures, bool albumUnsaved, const QString& why)
 {
-    const QString why = m_unsaved > 0 ? m_unsavedWhy : m_albumError.why();
-    if (m_unsaved == 0)
-        return StatAlbumNotSaved.arg(why);
-    const QString pictures = picturesNotSaved(m_unsaved, bool(m_albumError));
-    return StatNotSaved.arg(pictures, why);
+    if (unsavedPictures == 0)
+        return albumUnsaved ? StatAlbumNotSaved.arg(why) : StatDone;
+    return StatNotSaved.arg(picturesNotSaved(unsavedPictures, albumUnsaved), why);
 }
 
 void CrawlDriver::failureExit()
