@@ -191,7 +191,7 @@ CrawlDriver::Pages CrawlDriver::walkPages(QByteArray pagePath)
 
 void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QByteArray& data)
 {
-    // Only what was saved is listed in the album.
+    // Only a picture that has its file is listed in the album.
     m_imageNames[index].clear();
     const QByteArray siteName = PictureName::lastSegment(picturePath);
     const QByteArray fittedName = PictureName::fitted(PictureName::safeName(siteName));
