@@ -25,6 +25,7 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -341,9 +342,17 @@ void Main::setRunState(RunState state)
     }
 }
 
+// A text too long for the label shows its start there; the whole text is in the tooltip and
+// read out as the label's description.
 void Main::setStat(const QString& text)
 {
-    m_statPacer->setText(text);
+    const int room = m_stat->contentsRect().width();
+    const QFontMetrics metrics = m_stat->fontMetrics();
+    const bool fits = metrics.horizontalAdvance(text) <= room;
+    const QString whole = fits ? QString() : text;
+    m_stat->setToolTip(whole);
+    m_stat->setAccessibleDescription(whole);
+    m_statPacer->setText(fits ? text : metrics.elidedText(text, Qt::ElideRight, room));
 }
 
 // During a run the status texts change faster than anyone reads them: they are painted at a

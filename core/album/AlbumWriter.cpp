@@ -32,10 +32,69 @@ QByteArray AlbumWriter::escaped(QByteArrayView fromSite)
     return text;
 }
 
+namespace {
+
+// What a browser strips from both ends of an address: control bytes and blanks.
+constexpr bool strippedAtEnds(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+// What it drops anywhere in an address (tabs and line breaks), or reads as something else (a
+// backslash as a slash).
+constexpr bool droppedOrChanged(char c)
+{
+    return c == '\t' || c == '\n' || c == '\r' || c == '\\';
+}
+
+// The address with every byte a browser would drop or change percent-encoded, and those that
+// `mustEncode` names; the rest as it is.
+template <typename MustEncode> QByteArray keptWhole(QByteArrayView address, MustEncode mustEncode)
+{
+    qsizetype begin = 0;
+    while (begin < address.size() && strippedAtEnds(address[begin]))
+        ++begin;
+    qsizetype end = address.size();
+    while (end > begin && strippedAtEnds(address[end - 1]))
+        --end;
+    const auto every = [](char) { return true; };
+    return PercentEncoding::encoded(address.first(begin), every) +
+           PercentEncoding::encoded(address.sliced(begin, end - begin),
+                                    [&](char c) { return droppedOrChanged(c) || mustEncode(c); }) +
+           PercentEncoding::encoded(address.sliced(end), every);
+}
+
+// Where a relative address begins with letters and a colon, a browser takes the letters for the
+// address's scheme; the colon's position then.
+qsizetype schemeColon(QByteArrayView address)
+{
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (address.isEmpty() || !isLetter(address.front()))
+        return -1;
+    for (qsizetype i = 1; i < address.size(); ++i) {
+        const char c = address[i];
+        if (c == ':')
+            return i;
+        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return -1;
+    }
+    return -1;
+}
+
+} // namespace
+
 QByteArray AlbumWriter::pictureAddress(QByteArrayView name)
 {
-    return escaped(
-        PercentEncoding::encoded(name, [](char c) { return c == '%' || c == '#' || c == '?'; }));
+    QByteArray address = keptWhole(name, [](char c) { return c == '%' || c == '#' || c == '?'; });
+    if (const qsizetype colon = schemeColon(address); colon >= 0)
+        address.replace(colon, 1, "%3A");
+    return escaped(address);
+}
+
+QByteArray AlbumWriter::pageAddress(QByteArrayView sitePath)
+{
+    const QByteArray address = AlbumTemplate::Site() + sitePath.toByteArray();
+    return escaped(keptWhole(address, [](char) { return false; }));
 }
 
 std::optional<QByteArray> AlbumWriter::page(int count, const QList<QByteArray>& pagePaths,
@@ -43,13 +102,12 @@ std::optional<QByteArray> AlbumWriter::page(int count, const QList<QByteArray>& 
 {
     if (count > 0 && (count >= pagePaths.size() || count >= imageNames.size()))
         return std::nullopt;
-    const QByteArray site = AlbumTemplate::Site();
     QByteArray rows;
     for (int i = 1; i <= count; ++i) {
         if (imageNames[i].isEmpty())
             continue;
         rows += AlbumTemplate::RowStart() + pictureAddress(imageNames[i]) +
-                AlbumTemplate::RowMiddle() + site + escaped(pagePaths[i]) + AlbumTemplate::RowEnd();
+                AlbumTemplate::RowMiddle() + pageAddress(pagePaths[i]) + AlbumTemplate::RowEnd();
     }
     return QByteArray(AlbumTemplate::Header() + rows + AlbumTemplate::Footer());
 }

@@ -29,9 +29,14 @@ public:
     // start an entity.
     static QByteArray escaped(QByteArrayView fromSite);
     // A picture's name as the relative address of the saved file: what would end the path or
-    // start an escape in an address is percent-encoded, every other byte stays as the site sent
-    // it; then escaped for the attribute.
+    // start an escape in an address, what a browser would drop or change (blanks at either end,
+    // tabs and line breaks, a backslash) and a colon that would make the name a scheme are
+    // percent-encoded, every other byte stays as the site sent it; then escaped for the
+    // attribute.
     static QByteArray pictureAddress(QByteArrayView name);
+    // A listing page's address on the site: the site's path as it was fetched, but for what a
+    // browser would drop or change; then escaped for the attribute.
+    static QByteArray pageAddress(QByteArrayView sitePath);
 
     // Copied in this order; the first that fails ends the album.
     static constexpr const char* DecorationImages[] = {"bg.gif", "bghead.gif", "head.gif"};

@@ -67,7 +67,8 @@ qint16 pageCountFrom(const QString& caption)
 
 CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, ProgramFolder folder, QObject* parent)
     : QObject(parent), m_transfer(transfer), m_host(host), m_folder(std::move(folder)),
-      m_albumWriter(&AlbumWriter::write), m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1)
+      m_albumWriter(&AlbumWriter::write), m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1),
+      m_pictures(m_folder)
 {}
 
 CrawlDriver::~CrawlDriver() = default;
@@ -110,6 +111,7 @@ void CrawlDriver::startRun()
     m_unsaved = 0;
     m_unsavedWhy.clear();
     m_savedFiles.clear();
+    m_pictures.clear();
     m_albumError = {};
     m_host.setRunState(CrawlHost::RunState::Running);
     run(settings);
@@ -189,22 +191,33 @@ CrawlDriver::Pages CrawlDriver::walkPages(QByteArray pagePath)
 
 void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QByteArray& data)
 {
-    // Only what was saved is listed in the album.
+    // Only a picture that has its file is listed in the album.
     m_imageNames[index].clear();
-    const QByteArray name =
-        PictureName::fitted(PictureName::safeName(PictureName::lastSegment(picturePath)));
-    if (name.isEmpty()) {
+    const QByteArray siteName = PictureName::lastSegment(picturePath);
+    const QByteArray fittedName = PictureName::fitted(PictureName::safeName(siteName));
+    if (fittedName.isEmpty()) {
         noteUnsaved(WhyNoName);
         return;
     }
+    // The same picture again is listed again; a different one never takes its file.
+    if (const auto saved = m_pictures.fileOf(siteName, data)) {
+        m_imageNames[index] = *saved;
+        m_host.setPreviewPicture(m_folder.download(PictureName::diskName(*saved)));
+        return;
+    }
+    const QByteArray name = m_pictures.freeName(fittedName);
     const QString target = m_folder.download(PictureName::diskName(name));
-    // A file that cannot be written (read-only, a folder in its place, a full disk) is skipped
-    // and the old one stays as it was; the run goes on and says so at its end.
-    if (const FileIo::Error error = savePictureFile(target, data)) {
-        noteUnsaved(error.why());
-    } else {
+    // A read-only file of the name stays as it was and stands for the picture. A file that cannot
+    // be written for another reason (a folder in its place, a full disk) is skipped, the old one
+    // stays as it was, and the run goes on and says so at its end.
+    const FileIo::Error error = savePictureFile(target, data);
+    if (!error || error.reason() == FileIo::Reason::ReadOnly) {
         m_imageNames[index] = name;
-        m_savedFiles << target;
+        m_pictures.add(name, siteName, data);
+        if (!error)
+            m_savedFiles << target;
+    } else {
+        noteUnsaved(error.why());
     }
     m_host.setPreviewPicture(target);
 }
@@ -238,7 +251,8 @@ void CrawlDriver::endOfRun()
         m_host.setStat(StatAlbum);
     writeAlbum(complete);
     if (everyPage)
-        m_host.setStat(m_unsaved == 0 && !m_albumError ? StatDone : notSavedText());
+        m_host.setStat(endOfRunText(m_unsaved, bool(m_albumError),
+                                    m_unsaved > 0 ? m_unsavedWhy : m_albumError.why()));
     m_running = false;
     m_host.setRunState(CrawlHost::RunState::Idle);
 }
@@ -257,13 +271,11 @@ void CrawlDriver::writeAlbum(int count)
     m_savedFiles.clear();
 }
 
-QString CrawlDriver::notSavedText() const
+QString CrawlDriver::endOfRunText(int unsavedPictures, bool albumUnsaved, const QString& why)
 {
-    const QString why = m_unsaved > 0 ? m_unsavedWhy : m_albumError.why();
-    if (m_unsaved == 0)
-        return StatAlbumNotSaved.arg(why);
-    const QString pictures = picturesNotSaved(m_unsaved, bool(m_albumError));
-    return StatNotSaved.arg(pictures, why);
+    if (unsavedPictures == 0)
+        return albumUnsaved ? StatAlbumNotSaved.arg(why) : StatDone;
+    return StatNotSaved.arg(picturesNotSaved(unsavedPictures, albumUnsaved), why);
 }
 
 void CrawlDriver::failureExit()

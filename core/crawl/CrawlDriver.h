@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/crawl/CrawlHost.h"
+#include "core/crawl/SavedPictures.h"
 #include "core/platform/FileIo.h"
 #include "core/platform/ProgramFolder.h"
 
@@ -52,6 +53,10 @@ public:
 
     const ProgramFolder& folder() const { return m_folder; }
 
+    // The status a run ends with when every page was complete: done, or how many pictures (and
+    // whether the album) could not be saved, with the reason of the first failure.
+    static QString endOfRunText(int unsavedPictures, bool albumUnsaved, const QString& why);
+
 public Q_SLOTS:
     // The button `Down`: starts a run when none is active (and returns when it has ended),
     // switches the active run off otherwise.
@@ -75,7 +80,6 @@ private:
     FileIo::Error savePictureFile(const QString& target, const QByteArray& data);
     void noteUnsaved(const QString& why);
     void writeAlbum(int count);
-    QString notSavedText() const;
     void failureExit();
 
     Transfer& m_transfer;
@@ -94,5 +98,6 @@ private:
     int m_unsaved = 0;
     QString m_unsavedWhy;
     FileIo::Error m_albumError;
+    SavedPictures m_pictures;
     QStringList m_savedFiles; // this run's, to flush at its end
 };

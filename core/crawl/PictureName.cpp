@@ -33,6 +33,22 @@ int diskLength(QByteArrayView name)
 
 constexpr qsizetype LongestKeptExtension = 16;
 
+// The name with `suffix` between its stem and its extension, characters cut from the end of the
+// stem until the whole fits `limit`.
+QByteArray fittedWith(QByteArrayView name, QByteArrayView suffix, int limit)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    const bool keepExtension = dot > 0 && name.size() - dot <= LongestKeptExtension;
+    const QByteArrayView extension = keepExtension ? name.sliced(dot) : QByteArrayView();
+    QByteArrayView stem = name.first(name.size() - extension.size());
+    int length = diskLength(stem) + diskLength(suffix) + diskLength(extension);
+    while (!stem.isEmpty() && length > limit) {
+        length -= diskLength(stem.back());
+        stem.chop(1);
+    }
+    return stem.toByteArray() + suffix.toByteArray() + extension.toByteArray();
+}
+
 } // namespace
 
 QByteArray lastSegment(QByteArrayView sitePath)
@@ -60,23 +76,29 @@ QByteArray safeName(QByteArrayView siteName, Rules rules)
 
 QByteArray fitted(QByteArrayView safeName, int limit)
 {
-    if (diskLength(safeName) <= limit)
-        return safeName.toByteArray();
-    const qsizetype dot = safeName.lastIndexOf('.');
-    const bool keepExtension = dot > 0 && safeName.size() - dot <= LongestKeptExtension;
-    const QByteArrayView extension = keepExtension ? safeName.sliced(dot) : QByteArrayView();
-    QByteArrayView stem = safeName.first(safeName.size() - extension.size());
-    int length = diskLength(stem) + diskLength(extension);
-    while (!stem.isEmpty() && length > limit) {
-        length -= diskLength(stem.back());
-        stem.chop(1);
-    }
-    return stem.toByteArray() + extension.toByteArray();
+    return fittedWith(safeName, {}, limit);
+}
+
+QByteArray numbered(QByteArrayView fittedName, int number, int limit)
+{
+    const QByteArray suffix = " (" + QByteArray::number(number) + ')';
+    return fittedWith(fittedName, suffix, limit);
 }
 
 QString diskName(QByteArrayView safeName)
 {
     return Cp1251::toUnicode(safeName);
+}
+
+QString diskKey(const QString& diskName, Rules rules)
+{
+    QString key = diskName;
+    // Windows compares names one UTF-16 unit at a time, each in upper case.
+    if (rules == Rules::Windows) {
+        for (QChar& c : key)
+            c = c.toUpper();
+    }
+    return key;
 }
 
 } // namespace PictureName

@@ -34,7 +34,15 @@ inline constexpr int MaxDiskNameLength = 255;
 // name before its extension, which stays when it is short.
 QByteArray fitted(QByteArrayView safeName, int limit = MaxDiskNameLength);
 
+// The fitted name numbered for a picture whose own name is taken: "name (2).ext", shortened
+// like `fitted` where the number would make it too long.
+QByteArray numbered(QByteArrayView fittedName, int number, int limit = MaxDiskNameLength);
+
 // The name on disk: the bytes read as Windows-1251, as a browser reading the album finds them.
 QString diskName(QByteArrayView safeName);
+
+// A disk name as the file system compares names: two names with the same key are one file.
+// Windows ignores case; POSIX systems compare exactly.
+QString diskKey(const QString& diskName, Rules rules = Rules::Native);
 
 } // namespace PictureName

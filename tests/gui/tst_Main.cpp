@@ -1,4 +1,6 @@
 #include "DemoSiteThread.h"
+#include "core/crawl/CrawlDriver.h"
+#include "core/platform/FileIo.h"
 #include "gui/Main.h"
 #include "gui/widgets/Check.h"
 #include "gui/widgets/ModalHook.h"
@@ -135,6 +137,7 @@ private Q_SLOTS:
     void cacheDialogChangesTheLimit();
     void openAlboomStartsTheBrowser();
     void openAlboomWithoutBrowserSaysSo();
+    void endOfRunTextsFitTheStatusLabel();
 
     void fullRunThroughTheWindow();
     void stopInTheMiddle();
@@ -571,6 +574,43 @@ void TestMain::openAlboomWithoutBrowserSaysSo()
     auto main = openMain();
     click(*main, u"OpenAlboom"_s);
     QCOMPARE(text(*main, u"stat"_s), u"Браузер не запустился"_s);
+}
+
+// Whatever a run ends with fits the status label: a text too long for it is cut short there and
+// given whole as the label's tooltip and accessible description, which a text that fits clears.
+void TestMain::endOfRunTextsFitTheStatusLabel()
+{
+    writeSettings(FirstStartSettings);
+    auto main = openMain();
+    const QLabel* stat = child<QLabel>(*main, u"stat"_s);
+    const int room = stat->contentsRect().width();
+    QStringList reasons{u"имя негодное"_s};
+    for (int reason = int(FileIo::Reason::NoSpace); reason <= int(FileIo::Reason::Other); ++reason)
+        reasons << FileIo::Error::describe(FileIo::Reason(reason));
+    int cut = 0;
+    for (int pictures = 0; pictures <= CrawlDriver::MaxPages; ++pictures) {
+        for (const bool album : {false, true}) {
+            for (const QString& why : reasons) {
+                const QString text = CrawlDriver::endOfRunText(pictures, album, why);
+                main->setStat(text);
+                const QString shown = stat->text();
+                if (stat->fontMetrics().horizontalAdvance(shown) > room)
+                    QFAIL(qPrintable(u"does not fit: "_s + shown));
+                const QString whole = shown == text ? QString() : text;
+                if (!whole.isEmpty() &&
+                    (!shown.endsWith(u'…') || !text.startsWith(shown.chopped(1))))
+                    QFAIL(qPrintable(u"not the start of the text: "_s + shown));
+                if (stat->toolTip() != whole || stat->accessibleDescription() != whole)
+                    QFAIL(qPrintable(u"not given whole: "_s + text));
+                cut += whole.isEmpty() ? 0 : 1;
+            }
+        }
+    }
+    QVERIFY(cut > 0);
+    QVERIFY(!stat->toolTip().isEmpty());
+    main->setStat(u"Фсе. Можно фтыкать."_s);
+    QVERIFY(stat->toolTip().isEmpty());
+    QVERIFY(stat->accessibleDescription().isEmpty());
 }
 
 void TestMain::fullRunThroughTheWindow()

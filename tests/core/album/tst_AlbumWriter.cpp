@@ -201,6 +201,21 @@ void TestAlbumWriter::namesAndPathsFromTheSite_data()
     QTest::newRow("other bytes stay")
         << QByteArray("a'c \x01\x98\xFF.png") << QByteArray("/photo/page5.html")
         << QByteArray("a'c \x01\x98\xFF.png") << QByteArray("/photo/page5.html");
+    // A browser drops blanks at either end of an address, and tabs and line breaks anywhere in
+    // it, and reads a backslash as a slash.
+    QTest::newRow("blanks at either end")
+        << QByteArray("  a b.jpg ") << QByteArray("/photo/page6.html ")
+        << QByteArray("%20%20a b.jpg%20") << QByteArray("/photo/page6.html%20");
+    QTest::newRow("tab, line break, backslash")
+        << QByteArray("a\tb\\c\n.jpg") << QByteArray("/photo/\\page\t7.html\r")
+        << QByteArray("a%09b%5Cc%0A.jpg") << QByteArray("/photo/%5Cpage%097.html%0D");
+    // Before any other mark, a colon after letters would make the name an address of its own.
+    QTest::newRow("colon after letters")
+        << QByteArray("http:x:y.jpg") << QByteArray("/photo/page8.html:9")
+        << QByteArray("http%3Ax:y.jpg") << QByteArray("/photo/page8.html:9");
+    QTest::newRow("colon after a digit stays")
+        << QByteArray("1:x.jpg") << QByteArray("/photo/page9.html") << QByteArray("1:x.jpg")
+        << QByteArray("/photo/page9.html");
 }
 
 void TestAlbumWriter::namesAndPathsFromTheSite()
@@ -238,6 +253,7 @@ void TestAlbumWriter::browserFindsTheSavedFile_data()
     QTest::newRow("percent") << QByteArray("100%25.jpg");
     QTest::newRow("blank and apostrophe") << QByteArray("it's me.jpg");
     QTest::newRow("Russian") << QByteArray("\xCF\xF0\xE8\xEA\xEE\xEB.png");
+    QTest::newRow("colon") << QByteArray("http:x.jpg");
 }
 
 // What a browser does with the src attribute of a page read as windows-1251: the entities are

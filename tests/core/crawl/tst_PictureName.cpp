@@ -93,6 +93,57 @@ private Q_SLOTS:
         QVERIFY(PictureName::diskName(fitted).toUtf8().size() <= 255);
     }
 
+    // The number goes before the extension and stays when the name is cut to fit.
+    void numberedToFitTheFileSystem_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QByteArray>("numbered");
+        QTest::newRow("short") << QByteArray("cat.jpg") << 2 << QByteArray("cat (2).jpg");
+        QTest::newRow("no extension") << QByteArray("cat") << 13 << QByteArray("cat (13)");
+        QTest::newRow("dot first") << QByteArray(".jpg") << 2 << QByteArray(".jpg (2)");
+        QTest::newRow("full length")
+            << QByteArray(251, 'a') + ".jpg" << 2 << QByteArray(247, 'a') + " (2).jpg";
+        QTest::newRow("two-byte letters")
+            << QByteArray(125, '\xA8') + ".jpg" << 3000 << QByteArray(122, '\xA8') + " (3000).jpg";
+    }
+
+    void numberedToFitTheFileSystem()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, number);
+        QFETCH(QByteArray, numbered);
+#ifdef Q_OS_WIN
+        QSKIP("Windows counts UTF-16 units: every Windows-1251 name fits as it is");
+#endif
+        QCOMPARE(PictureName::numbered(name, number), numbered);
+    }
+
+    // Names that differ only in case are one file on Windows, two elsewhere.
+    void diskKeyComparesAsTheFileSystemDoes_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("sameOnPosix");
+        QTest::addColumn<bool>("sameOnWindows");
+        QTest::newRow("equal") << u"cat.jpg"_s << u"cat.jpg"_s << true << true;
+        QTest::newRow("case") << u"Cat.JPG"_s << u"cat.jpg"_s << false << true;
+        QTest::newRow("Russian case") << u"Ёжик.gif"_s << u"ёЖИК.gif"_s << false << true;
+        QTest::newRow("different") << u"cat.jpg"_s << u"cat.jpeg"_s << false << false;
+    }
+
+    void diskKeyComparesAsTheFileSystemDoes()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, sameOnPosix);
+        QFETCH(bool, sameOnWindows);
+        QCOMPARE(PictureName::diskKey(a, Rules::Posix) == PictureName::diskKey(b, Rules::Posix),
+                 sameOnPosix);
+        QCOMPARE(PictureName::diskKey(a, Rules::Windows) == PictureName::diskKey(b, Rules::Windows),
+                 sameOnWindows);
+    }
+
     void diskNameReadsWindows1251()
     {
         QCOMPARE(PictureName::diskName("\xEA\xEE\xF2.jpg"), u"кот.jpg"_s);

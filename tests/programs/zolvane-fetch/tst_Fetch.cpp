@@ -75,10 +75,14 @@ private:
 
     int albumRows() const { return int(TestSupport::readAll(album()).count("<tr>\r\n<td>\r\n")); }
 
+    // The demo site's page 6 shows another picture under page 1's name, which a run saves
+    // under a numbered name.
     QString savedPicture(int page) const
     {
-        return folder() + u"/downloads/"_s +
-               PictureName::diskName(PictureName::safeName(m_site->content().picture(page).name));
+        const QByteArray name = page == 6
+                                    ? QByteArray("zakat (2).jpg")
+                                    : PictureName::safeName(m_site->content().picture(page).name);
+        return folder() + u"/downloads/"_s + PictureName::diskName(name);
     }
 
     // The database is complete, and every entry it names holds a reply.
@@ -325,7 +329,7 @@ private Q_SLOTS:
                 QVERIFY(process.waitForFinished());
             }
 
-            // Pages 1 and 6 share a name: either picture may stand under it.
+            // Each page's file holds the older picture or its own.
             for (int i = 1; i <= Pages; ++i) {
                 const QByteArray bytes = TestSupport::readAll(savedPicture(i));
                 bool known = bytes == oldBytes;
@@ -346,7 +350,7 @@ private Q_SLOTS:
         }
         // And the next run, from that cache, ends as if nothing had happened.
         QCOMPARE(runFetch(siteArguments(Pages)).exitCode, 0);
-        for (const int i : {2, 3, 4, 5, 6, 7, 8})
+        for (int i = 1; i <= Pages; ++i)
             QCOMPARE(TestSupport::readAll(savedPicture(i)), m_site->content().pictureBytes(i));
         QCOMPARE(albumRows(), Pages);
     }
