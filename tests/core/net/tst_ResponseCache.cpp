@@ -101,6 +101,7 @@ private Q_SLOTS:
     void oneReadGivesTheSameResults_data();
     void oneReadGivesTheSameResults();
     void clearLeavesReadOnlyFilesAndFolders();
+    void clearNeverFollowsLinks();
     void shortenedReplyStoredAndServed();
     void missingEntryFileFetchedAgain();
 };
@@ -485,6 +486,32 @@ void TestResponseCache::clearLeavesReadOnlyFilesAndFolders()
     QVERIFY(QDir(folder.file(u"sub"_s)).exists());
     QCOMPARE(folder.database(), header());
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Clearing deletes the cache's own files only: a link in the place of the folder goes and a
+// folder takes its place; a link inside it goes; what either leads to stays.
+void TestResponseCache::clearNeverFollowsLinks()
+{
+    CacheFolder folder;
+    const QString elsewhere = QFileInfo(folder.path()).path() + u"/elsewhere"_s;
+    QVERIFY(QDir().mkpath(elsewhere));
+    const QStringList theirs = {u"!Cashe.dat"_s, u"cashe00001.tmp"_s, u"photo.jpg"_s};
+    for (const QString& name : theirs)
+        TestSupport::writeAll(elsewhere + u'/' + name, name.toUtf8());
+    QVERIFY(QFile::link(elsewhere, folder.path()));
+
+    QVERIFY(!folder.cache().clear());
+    for (const QString& name : theirs)
+        QCOMPARE(TestSupport::readAll(elsewhere + u'/' + name), name.toUtf8());
+    QVERIFY(!QFileInfo(folder.path()).isSymLink());
+    QCOMPARE(folder.files(), QStringList{u"!Cashe.dat"_s});
+    QCOMPARE(folder.database(), header());
+
+    QVERIFY(QFile::link(elsewhere + u"/photo.jpg"_s, folder.file(u"cashe00002.tmp"_s)));
+    QVERIFY(!folder.cache().clear());
+    QVERIFY(!QFileInfo(folder.file(u"cashe00002.tmp"_s)).isSymLink());
+    QCOMPARE(folder.files(), QStringList{u"!Cashe.dat"_s});
+    QCOMPARE(TestSupport::readAll(elsewhere + u"/photo.jpg"_s), QByteArray("photo.jpg"));
 }
 
 void TestResponseCache::shortenedReplyStoredAndServed()
