@@ -102,6 +102,7 @@ private Q_SLOTS:
     void oneReadGivesTheSameResults();
     void clearLeavesReadOnlyFilesAndFolders();
     void clearNeverFollowsLinks();
+    void indexNeverAnswersFromAChangedDatabase();
     void shortenedReplyStoredAndServed();
     void missingEntryFileFetchedAgain();
 };
@@ -512,6 +513,24 @@ void TestResponseCache::clearNeverFollowsLinks()
     QVERIFY(!QFileInfo(folder.file(u"cashe00002.tmp"_s)).isSymLink());
     QCOMPARE(folder.files(), QStringList{u"!Cashe.dat"_s});
     QCOMPARE(TestSupport::readAll(elsewhere + u"/photo.jpg"_s), QByteArray("photo.jpg"));
+}
+
+// The lookups of a run share an index of the database they read. A store in between makes a new
+// database, here one of exactly the same size: the index must not answer from the old one.
+void TestResponseCache::indexNeverAnswersFromAChangedDatabase()
+{
+    CacheFolder folder;
+    folder.cache().setLimit(1);
+    QVERIFY(!folder.cache().store("/a", Ok10));
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok10));
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok10));
+    const QByteArray before = folder.database();
+    QVERIFY(!folder.cache().store("/b", Ok11));
+    QCOMPARE(folder.database().size(), before.size());
+    QCOMPARE(folder.cache().lookup("/a"), std::nullopt);
+    QCOMPARE(folder.cache().lookup("/b"), std::optional<QByteArray>(Ok11));
+    QCOMPARE(folder.cache().lookup("/b"), std::optional<QByteArray>(Ok11));
+    QCOMPARE(folder.cache().lookup("/a"), std::nullopt);
 }
 
 void TestResponseCache::shortenedReplyStoredAndServed()

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void saveRefusesAndKeepsTheOldFile();
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
+    void saveReplacesALinkNotItsTarget_data();
     void saveReplacesALinkNotItsTarget();
     void fullFileSystemKeepsTheOldFile();
 
@@ -156,15 +157,36 @@ void TestFileIo::failedWriteKeepsTheOldFile()
     QVERIFY(!files().contains(u"new.dat"_s));
 }
 
+void TestFileIo::saveReplacesALinkNotItsTarget_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("a file") << u"old.dat"_s << false;
+    QTest::newRow("a read-only file") << u"old.dat"_s << true;
+    QTest::newRow("a folder") << u"folder"_s << false;
+}
+
+// The link is replaced by a file of its own; what it led to keeps its bytes and its bits.
 void TestFileIo::saveReplacesALinkNotItsTarget()
 {
+    QFETCH(QString, target);
+    QFETCH(bool, readOnly);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
+    writeAll(path(u"folder/inside.dat"_s), "inside");
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(path(target), ReadOnlyBits));
+    const QFileDevice::Permissions bits = QFile::permissions(path(target));
     for (const auto rewrites : {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often}) {
         QFile::remove(path(u"link.dat"_s));
-        QVERIFY(QFile::link(path(u"old.dat"_s), path(u"link.dat"_s)));
+        QVERIFY(QFile::link(path(target), path(u"link.dat"_s)));
         QVERIFY(!FileIo::save(path(u"link.dat"_s), "new", FileIo::Sync::Never, rewrites));
         QVERIFY(!QFileInfo(path(u"link.dat"_s)).isSymLink());
         QCOMPARE(readAll(path(u"link.dat"_s)), QByteArray("new"));
         QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
+        QCOMPARE(QFile::permissions(path(target)), bits);
+        QCOMPARE(readAll(path(u"folder/inside.dat"_s)), QByteArray("inside"));
+        QCOMPARE(QDir(path(u"folder"_s)).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"inside.dat"_s});
     }
 }
 
