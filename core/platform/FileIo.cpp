@@ -537,6 +537,8 @@ QString Error::describe(Reason reason)
         return u"уже есть"_s;
     case Reason::Incomplete:
         return u"нет данных"_s;
+    case Reason::Busy:
+        return u"занято"_s;
     case Reason::Other:
         break;
     }

@@ -33,6 +33,7 @@ enum class Reason {
     Link,          // a symbolic link where none is followed
     Exists,        // something of that name is there already
     Incomplete,    // the caller's data lacks a part the file needs
+    Busy,          // another holder has it now
     Other,
 };
 

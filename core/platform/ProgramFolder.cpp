@@ -85,6 +85,11 @@ QString ProgramFolder::cache() const
     return joined(m_root, u"!cashe"_s);
 }
 
+QString ProgramFolder::runLock() const
+{
+    return joined(m_root, u".zolvane.lock"_s);
+}
+
 QString ProgramFolder::dataFile(const QString& fileName) const
 {
     return joined(m_data, fileName);

@@ -4,7 +4,8 @@
 
 // The folder the program keeps its files in, and the one place their names are joined to it:
 // the settings "options.ini", the pictures and the album in "downloads", the response cache
-// "!cashe", and the album's decoration images in "data" (which may lie elsewhere once installed).
+// "!cashe", the lock of a run ".zolvane.lock", and the album's decoration images in "data"
+// (which may lie elsewhere once installed).
 class ProgramFolder {
 public:
     // The name both programs give themselves: the per-user folder is named after it.
@@ -32,6 +33,9 @@ public:
     QString download(const QString& fileName) const;
     QString album() const;
     QString cache() const;
+    // The file a run locks, so that one run at a time writes here. Hidden, and beside the cache
+    // rather than in it, which clearing empties.
+    QString runLock() const;
     const QString& data() const { return m_data; }
     QString dataFile(const QString& fileName) const;
 

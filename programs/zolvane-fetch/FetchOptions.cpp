@@ -28,6 +28,9 @@ Status texts go to standard output, one a line, with a progress line for every
 saved picture. Ctrl+C (or SIGTERM) stops the run like the stop button: the
 album is written for the pages complete; a second Ctrl+C ends at once.
 
+One run at a time works in a folder: while zolvane or another zolvane-fetch
+runs there, zolvane-fetch says so and starts nothing.
+
 Failures the run leaves alone on purpose (a reply that could not be cached, a
 decoration image not copied) are logged to standard error with --verbose, or
 with QT_LOGGING_RULES="zolvane.*=true", in the categories zolvane.cache and
@@ -36,7 +39,8 @@ zolvane.files.
 Exit status: 0 every page complete and saved, 1 a page did not look as expected
 (the program's failure message), 2 stopped by Ctrl+C or SIGTERM, 3 ended early by
 a network error, 4 every page complete but pictures or the album could not be
-saved (the last status line says how many and why), 64 a wrong command line.)"_s;
+saved (the last status line says how many and why), 5 another run is going on
+in the folder (nothing started), 64 a wrong command line.)"_s;
 
 bool readInt(const QCommandLineParser& parser, const QString& name, int low, int high, int& value,
              QString& message)

@@ -18,7 +18,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3, NotSaved = 4 };
+enum ExitStatus {
+    Complete = 0,
+    Failed = 1,
+    Stopped = 2,
+    NetworkError = 3,
+    NotSaved = 4,
+    FolderBusy = 5
+};
 
 ProgramFolder programFolder(const FetchOptions& options)
 {
@@ -57,6 +64,12 @@ int runFetch(const FetchOptions& options)
     QTextStream out(stdout);
     if (options.quiet)
         out << host.lastStat() << Qt::endl;
+    if (session.folderWasBusy()) {
+        err << u"another run is going on in %1: nothing started"_s.arg(
+                   QDir::toNativeSeparators(folder.root()))
+            << Qt::endl;
+        return FolderBusy;
+    }
     if (FileSystem::FileExists(folder.album()))
         out << u"Альбом: %1"_s.arg(QDir::toNativeSeparators(folder.album())) << Qt::endl;
 

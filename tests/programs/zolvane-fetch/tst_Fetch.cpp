@@ -81,6 +81,43 @@ private:
                PictureName::diskName(PictureName::safeName(m_site->content().picture(page).name));
     }
 
+    // Every entry holds the reply of the path the database names for it: a listing page cut
+    // soon after its stop marker, or a picture whole.
+    void verifyCacheAnswersItsPaths() const
+    {
+        const QString cache = folder() + u"/!cashe"_s;
+        const QByteArray database = TestSupport::readAll(cache + u"/!Cashe.dat"_s);
+        const auto entries = Ini::ReadSection(database, "Cashe");
+        QVERIFY(!entries.isEmpty());
+        for (const auto& [key, path] : entries) {
+            const QByteArray reply =
+                TestSupport::readAll(cache + u'/' + QString::fromLatin1(key) + u".tmp"_s);
+            const qsizetype headerEnd = reply.indexOf("\r\n\r\n");
+            QVERIFY2(headerEnd > 0, key.constData());
+            const QByteArray body = reply.sliced(headerEnd + 4);
+            if (const int page = m_site->content().positionOfListingPath(path)) {
+                QVERIFY2(m_site->content().listingPage(page).startsWith(body), path.constData());
+                QVERIFY2(body.contains("&raquo;&raquo;"), path.constData());
+            } else {
+                const int picture = m_site->content().positionOfPicturePath(path);
+                QVERIFY2(picture > 0, path.constData());
+                QVERIFY2(body == m_site->content().pictureBytes(picture), path.constData());
+            }
+        }
+    }
+
+    // Reads the program's output until `text` is out; what was read is kept in `out`.
+    static bool waitForOutput(QProcess& process, const QByteArray& text, QByteArray& out)
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!out.contains(text) && !deadline.hasExpired() &&
+               process.state() == QProcess::Running) {
+            process.waitForReadyRead(1000);
+            out += process.readAllStandardOutput();
+        }
+        return out.contains(text);
+    }
+
     // The database is complete, and every entry it names holds a reply.
     void verifyCacheIsWhole() const
     {
@@ -120,6 +157,7 @@ private Q_SLOTS:
         QVERIFY(done.out.contains(u"--pages"_s));
         QVERIFY(done.out.contains(u"Exit status"_s));
         QVERIFY(done.out.contains(u"--verbose"_s));
+        QVERIFY(done.out.contains(u"5 another run is going on"_s));
     }
 
     void wrongCommandLine_data()
@@ -292,6 +330,59 @@ private Q_SLOTS:
             QVERIFY2(line.contains(cache), qPrintable(line));
         }
         QCOMPARE(TestSupport::readAll(cache), QByteArray("a file, not a folder"));
+    }
+
+    // Two runs in one folder: the second says so, starts nothing and ends with its own status;
+    // the first, going on meanwhile, saves its album, pictures and cache as if alone.
+    void secondRunInTheFolderIsRefused()
+    {
+        DemoSiteOptions options;
+        options.dripBytes = 1024;
+        options.dripPauseMs = 10;
+        m_site = std::make_unique<DemoSiteThread>(options);
+        QVERIFY(m_site->server().addFault("drip=all"));
+        constexpr int Pages = 4;
+        QProcess first;
+        first.start(fetchProgram(), siteArguments(Pages));
+        QVERIFY(first.waitForStarted());
+        QByteArray firstOut;
+        QVERIFY(waitForOutput(first, "Грузиццo страница 1...", firstOut));
+
+        const Finished second = runFetch(siteArguments(2));
+        QCOMPARE(second.exitCode, 5);
+        QCOMPARE(second.out, u"Тут уже качаеццо, пагади.\n"_s);
+        QCOMPARE(second.err, u"another run is going on in %1: nothing started\n"_s.arg(folder()));
+        QCOMPARE(first.state(), QProcess::Running);
+
+        Finished done = finish(first);
+        done.out.prepend(QString::fromUtf8(firstOut));
+        QCOMPARE(done.exitCode, 0);
+        QVERIFY(done.out.endsWith(u"Фсе. Можно фтыкать.\nАльбом: "_s + album() + u'\n'));
+        QCOMPARE(albumRows(), Pages);
+        for (int i = 1; i <= Pages; ++i)
+            QCOMPARE(TestSupport::readAll(savedPicture(i)), m_site->content().pictureBytes(i));
+        verifyCacheIsWhole();
+        verifyCacheAnswersItsPaths();
+        QVERIFY(!QFile::exists(folder() + u"/.zolvane.lock"_s));
+    }
+
+    // The lock dies with its process: a run killed while it holds the folder keeps no later run
+    // out.
+    void killedRunLeavesTheFolderFree()
+    {
+        QVERIFY(m_site->server().addFault("stall=picture:1"));
+        QProcess killed;
+        killed.start(fetchProgram(), siteArguments(2));
+        QVERIFY(killed.waitForStarted());
+        QByteArray out;
+        QVERIFY(waitForOutput(killed, "Грузиццо картинка 1...", out));
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
+
+        m_site->server().clearFaults();
+        const Finished next = runFetch(siteArguments(2));
+        QCOMPARE(next.exitCode, 0);
+        QCOMPARE(albumRows(), 2);
     }
 
     // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
