@@ -1,6 +1,7 @@
 #include "core/crawl/DownloadSession.h"
 
 #include "core/net/EngineTexts.h"
+#include "core/platform/Leftovers.h"
 #include "core/platform/Logging.h"
 
 #include <QScopeGuard>
@@ -40,6 +41,8 @@ void DownloadSession::startRun()
         return;
     }
     const auto unlock = qScopeGuard([this] { m_runLock.release(); });
+    if (const FileIo::Error left = Leftovers::removeIn(m_folder.written()))
+        qCInfo(lcFiles).noquote() << "leftovers not removed:" << left.message();
     m_driver.Down_Click();
 }
 

@@ -17,7 +17,7 @@
 //
 // One run at a time writes in a program folder: a run holds the folder's lock from its start to
 // its end, and a run that finds it held by another (a second window, zolvane-fetch) says so and
-// starts nothing.
+// starts nothing. Leftovers of saves killed in earlier runs go when a run starts.
 class DownloadSession : public QObject {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The folder the program keeps its files in, and the one place their names are joined to it:
 // the settings "options.ini", the pictures and the album in "downloads", the response cache
@@ -36,6 +37,10 @@ public:
     // The file a run locks, so that one run at a time writes here. Hidden, and beside the cache
     // rather than in it, which clearing empties.
     QString runLock() const;
+    // Where the program writes files: the folder itself, "downloads" and "!cashe". The folder
+    // itself is given where it really lies: its name may be a link the user chose, while a link
+    // in the place of the other two is none of the program's.
+    QStringList written() const;
     const QString& data() const { return m_data; }
     QString dataFile(const QString& fileName) const;
 

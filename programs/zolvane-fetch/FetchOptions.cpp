@@ -29,7 +29,8 @@ saved picture. Ctrl+C (or SIGTERM) stops the run like the stop button: the
 album is written for the pages complete; a second Ctrl+C ends at once.
 
 One run at a time works in a folder: while zolvane or another zolvane-fetch
-runs there, zolvane-fetch says so and starts nothing.
+runs there, zolvane-fetch says so and starts nothing. Temporary files left
+by a run that was killed while it saved are removed by the next run.
 
 Failures the run leaves alone on purpose (a reply that could not be cached, a
 decoration image not copied) are logged to standard error with --verbose, or

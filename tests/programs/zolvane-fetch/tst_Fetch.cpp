@@ -5,6 +5,8 @@
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -383,6 +385,39 @@ private Q_SLOTS:
         const Finished next = runFetch(siteArguments(2));
         QCOMPARE(next.exitCode, 0);
         QCOMPARE(albumRows(), 2);
+    }
+
+    // Saves killed in earlier runs left their temporary files: the next run removes them, of
+    // either form, and leaves those of a save still going on.
+    void leftoversOfKilledSavesGo()
+    {
+        const qint64 ended = TestSupport::endedProcessId();
+        QVERIFY(ended > 0);
+        const QString downloads = folder() + u"/downloads/"_s;
+        const QString cache = folder() + u"/!cashe/"_s;
+        QVERIFY(QDir().mkpath(downloads));
+        QVERIFY(QDir().mkpath(cache));
+        const QStringList gone = {
+            downloads + u".zolvane.%1.00000000deadbeef.tmp"_s.arg(ended),
+            cache + u".zolvane.%1.00000000deadbeef.tmp"_s.arg(ended),
+            folder() + u"/.zolvane.%1.00000000deadbeef.tmp"_s.arg(ended),
+            downloads + u".zolvane.00000000deadbeef.tmp"_s,
+        };
+        for (const QString& path : gone) {
+            TestSupport::writeAll(path, "half a picture");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                     QFileDevice::FileModificationTime));
+        }
+        const QString stillSaving = downloads + u".zolvane.%1.00000000deadbeef.tmp"_s.arg(
+                                                    QCoreApplication::applicationPid());
+        TestSupport::writeAll(stillSaving, "a save going on");
+
+        QCOMPARE(runFetch(siteArguments(1)).exitCode, 0);
+        for (const QString& path : gone)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+        QVERIFY(QFile::exists(stillSaving));
     }
 
     // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
