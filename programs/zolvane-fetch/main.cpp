@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -46,6 +47,8 @@ int runFetch(const FetchOptions& options)
     FetchHost host(options);
     DownloadSession session(host, folder);
     host.attach(session);
+    // Nobody sits at a headless run to press stop: a dead transfer ends by itself.
+    session.engine().setStallTimeout(std::chrono::seconds(options.stallTimeout));
 
     bool networkError = false;
     QObject::connect(&session, &DownloadSession::socketErrorEndsRun, &session, [&] {

@@ -159,6 +159,7 @@ private Q_SLOTS:
         QVERIFY(done.out.contains(u"--pages"_s));
         QVERIFY(done.out.contains(u"Exit status"_s));
         QVERIFY(done.out.contains(u"--verbose"_s));
+        QVERIFY(done.out.contains(u"--stall-timeout <N>"_s));
         QVERIFY(done.out.contains(u"5 another run is going on"_s));
     }
 
@@ -169,6 +170,7 @@ private Q_SLOTS:
         QTest::newRow("too many pages") << QStringList{u"--pages"_s, u"3001"_s};
         QTest::newRow("not a number") << QStringList{u"-n"_s, u"ten"_s};
         QTest::newRow("cache too big") << QStringList{u"--cache"_s, u"40000"_s};
+        QTest::newRow("stall time-out below 0") << QStringList{u"--stall-timeout"_s, u"-1"_s};
         QTest::newRow("unknown option") << QStringList{u"--window"_s};
         QTest::newRow("stray argument") << QStringList{u"10"_s};
     }
@@ -418,6 +420,21 @@ private Q_SLOTS:
         for (const QString& path : gone)
             QVERIFY2(!QFile::exists(path), qPrintable(path));
         QVERIFY(QFile::exists(stillSaving));
+    }
+
+    // Nobody sits at a headless run to stop a transfer that never ends: it ends by itself as a
+    // timed-out connection, with the album of the pages before.
+    void stalledTransferEndsTheRun()
+    {
+        QVERIFY(m_site->server().addFault("stall=picture:2"));
+        QStringList arguments = siteArguments(3);
+        arguments << u"--stall-timeout"_s << u"1"_s;
+        const Finished done = runFetch(arguments);
+        QCOMPARE(done.exitCode, 3);
+        QVERIFY2(done.err.contains(u"Ошибка 10060"_s), qPrintable(done.err));
+        QVERIFY(done.out.contains(u"Абламался"_s));
+        QCOMPARE(albumRows(), 1);
+        QCOMPARE(TestSupport::readAll(savedPicture(1)), m_site->content().pictureBytes(1));
     }
 
     // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
