@@ -281,6 +281,7 @@ void Main::OpenAlboom_Click()
 void Main::cashe_Click()
 {
     Options options(m_session.engine().cache(), m_CasheSizeSetting, this);
+    options.setClearCashe([this] { return m_session.ClearCashe(); });
     if (ModalHook::exec(options) == QDialog::Accepted) {
         m_CasheSizeSetting = options.CasheSizeSetting();
         Settings::saveCasheSize(m_folder.options(), m_CasheSizeSetting);

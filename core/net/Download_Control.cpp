@@ -95,6 +95,8 @@ Download_Control::Download_Control(QObject* parent)
     connect(m_socket, &QTcpSocket::connected, this, &Download_Control::WS_Connect);
     connect(m_socket, &QTcpSocket::readyRead, this, &Download_Control::WS_DataArrival);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &Download_Control::WS_Error);
+    m_stallTimer.setSingleShot(true);
+    connect(&m_stallTimer, &QTimer::timeout, this, &Download_Control::stalled);
 }
 
 Download_Control::~Download_Control()
@@ -127,6 +129,11 @@ void Download_Control::setStopString(const QByteArray& SString)
 void Download_Control::setRHost(const QByteArray& RemoteHost)
 {
     m_rHost = RemoteHost;
+}
+
+void Download_Control::setStallTimeout(std::chrono::seconds timeout)
+{
+    m_stallTimer.setInterval(timeout);
 }
 
 void Download_Control::setPathCasheFiles(const QString& CPath)
@@ -249,6 +256,7 @@ void Download_Control::connectSocket()
         port = *proxyPort;
     }
     m_transferring = true;
+    restartStallTimer();
     // Unbuffered, so a reset by the peer can be told from its orderly close.
     m_socket->connectToHost(hostText(host), port, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
@@ -331,6 +339,7 @@ void Download_Control::appendPiece(qint64 available)
     }
     if (got == 0)
         return;
+    restartStallTimer();
     setStatus({.kind = TransferStatus::Kind::Receiving, .bytes = m_replyBuffer.size()});
     if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
         completeTransfer(Ending::AtMarker);
@@ -407,7 +416,22 @@ void Download_Control::finishWith(const TransferOutcome& outcome)
 void Download_Control::closeSocket()
 {
     m_transferring = false;
+    m_stallTimer.stop();
     m_socket->abort();
+}
+
+void Download_Control::restartStallTimer()
+{
+    if (m_stallTimer.interval() > 0)
+        m_stallTimer.start();
+}
+
+// Nothing arrived for the whole time-out: the transfer ends as the system ends a connection that
+// times out.
+void Download_Control::stalled()
+{
+    if (m_transferring)
+        raiseSocketError(ErrorTimedOut);
 }
 
 void Download_Control::addTraffic(qint64 count)

@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <chrono>
 
 class QEventLoop;
 class QTcpSocket;
@@ -68,6 +70,9 @@ public:
     void setDirectPort(quint16 port) { m_directPort = port; }
     // Lower reply limit, so the limit can be tried without a huge reply.
     void setReplyLimit(qint64 bytes) { m_replyLimit = bytes; }
+    // A transfer over the network that receives nothing for this long ends as a timed-out socket
+    // error. Zero, the default, waits for ever: in the window a person can press stop.
+    void setStallTimeout(std::chrono::seconds timeout);
 
 public Q_SLOTS:
     // The program has no window left: a waiting Down ends as abandoned at once, and so does every
@@ -98,6 +103,8 @@ private:
     void finishWith(const TransferOutcome& outcome);
     void closeSocket();
     void addTraffic(qint64 count);
+    void restartStallTimer();
+    void stalled();
 
     bool LoadFromCashe();
     void SaveToCashe(bool cutAtMarker);
@@ -109,6 +116,7 @@ private:
 
     QTcpSocket* m_socket = nullptr;
     QEventLoop* m_wait = nullptr;
+    QTimer m_stallTimer;
     ResponseCache m_cache;
     CacheWriter m_cacheWriter{m_cache};
 

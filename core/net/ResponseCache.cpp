@@ -116,6 +116,11 @@ FileIo::Error ResponseCache::clear()
 
 FileIo::Contents ResponseCache::startGeneration()
 {
+    // A link in the folder's place is not the cache's: it goes, and what it leads to stays.
+    if (FileSystem::LinkExists(m_folder)) {
+        if (FileIo::Error error = FileSystem::RemoveLink(m_folder))
+            return {{}, std::move(error)};
+    }
     if (FileSystem::FolderExists(m_folder)) {
         // Read-only files stay; the rest is gone.
         if (const FileIo::Error left = FileSystem::DeleteFile(m_folder + u"/*.*"_s))

@@ -42,8 +42,10 @@ public:
     // The database's bytes, or nothing when there is none (or it cannot be read).
     std::optional<QByteArray> readDatabase() const;
 
-    // Deletes every file of the folder (read-only ones stay), creates the folder when missing
-    // and writes a fresh database. Fails when the folder or the database cannot be made.
+    // Deletes every file of the folder (read-only ones stay; a link goes, never what it leads
+    // to), creates the folder when missing and writes a fresh database. A symbolic link in the
+    // folder's place is removed and a folder made instead. Fails when the folder or the database
+    // cannot be made.
     FileIo::Error clear();
 
     // The stored reply of the first entry naming exactly this path whose file holds a reply.

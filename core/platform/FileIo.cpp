@@ -1,9 +1,11 @@
 #include "core/platform/FileIo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
@@ -55,15 +57,28 @@ exchangeWriteFunction(std::shared_ptr<const WriteFunction> with)
     return std::exchange(hook.function, std::move(with));
 }
 
+const QString TemporaryPrefix = u".zolvane."_s;
+const QString TemporarySuffix = u".tmp"_s;
+constexpr qsizetype TemporaryRandomDigits = 16;
+
 // Beside the target, so the rename stays on one file system; hidden, so a crash leaves nothing
 // a user trips over; a name of its own, so a target name as long as the file system allows
-// still has room for it.
+// still has room for it; the process's id in it, so a later run knows whether its maker is gone.
 QString temporaryPathFor(const QString& target)
 {
     const quint64 random = QRandomGenerator::global()->generate64();
     const qsizetype slash = target.lastIndexOf(u'/');
-    return target.first(slash + 1) + u".zolvane."_s +
-           QString::number(random, 16).rightJustified(16, u'0') + u".tmp"_s;
+    return target.first(slash + 1) + TemporaryPrefix +
+           QString::number(QCoreApplication::applicationPid()) + u'.' +
+           QString::number(random, 16).rightJustified(TemporaryRandomDigits, u'0') +
+           TemporarySuffix;
+}
+
+bool isLowerHex(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+    });
 }
 
 // A disk that stops taking bytes without saying why is taken to be full.
@@ -508,6 +523,29 @@ Reason reasonOf(int errorNumber)
     }
 }
 
+std::optional<qint64> temporaryFileOwner(QStringView fileName)
+{
+    if (fileName.size() < TemporaryPrefix.size() + TemporaryRandomDigits + TemporarySuffix.size() ||
+        !fileName.startsWith(TemporaryPrefix) || !fileName.endsWith(TemporarySuffix))
+        return std::nullopt;
+    const QStringView middle = fileName.sliced(
+        TemporaryPrefix.size(), fileName.size() - TemporaryPrefix.size() - TemporarySuffix.size());
+    const QStringView random = middle.right(TemporaryRandomDigits);
+    if (random.size() != TemporaryRandomDigits || !isLowerHex(random))
+        return std::nullopt;
+    if (middle.size() == TemporaryRandomDigits)
+        return 0;
+    const QStringView pid = middle.first(middle.size() - TemporaryRandomDigits);
+    if (!pid.endsWith(u'.'))
+        return std::nullopt;
+    const QStringView digits = pid.chopped(1);
+    if (digits.isEmpty() || digits.size() > 10 ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    const qint64 owner = digits.toLongLong();
+    return owner > 0 ? std::optional(owner) : std::nullopt;
+}
+
 Error::Error(Reason reason, const QString& path)
     : m_reason(reason), m_message(u"%1: %2"_s.arg(QDir::toNativeSeparators(path), describe(reason)))
 {}
@@ -537,6 +575,8 @@ QString Error::describe(Reason reason)
         return u"уже есть"_s;
     case Reason::Incomplete:
         return u"нет данных"_s;
+    case Reason::Busy:
+        return u"занято"_s;
     case Reason::Other:
         break;
     }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Whole-file reads and writes for settings, cache entries, the cache database, pictures and the
 // album. Failures come back as values, with a reason a user can read.
@@ -33,6 +34,7 @@ enum class Reason {
     Link,          // a symbolic link where none is followed
     Exists,        // something of that name is there already
     Incomplete,    // the caller's data lacks a part the file needs
+    Busy,          // another holder has it now
     Other,
 };
 
@@ -93,6 +95,11 @@ bool isReadOnly(const QString& path);
 
 // The reason of a system error number (errno).
 Reason reasonOf(int errorNumber);
+
+// A save's temporary file is named after the process that made it, so that a file left by a
+// process killed during its save can be told from one still being written. The owner's process
+// id for such a name, 0 for a name of the older form without one, nothing for any other name.
+std::optional<qint64> temporaryFileOwner(QStringView fileName);
 
 // Tests put a failing disk in place of the system's write call: the function gets the bytes one
 // write would take and returns how many it took, or -1 with errno set for an error. It applies to

@@ -85,6 +85,17 @@ QString ProgramFolder::cache() const
     return joined(m_root, u"!cashe"_s);
 }
 
+QString ProgramFolder::runLock() const
+{
+    return joined(m_root, u".zolvane.lock"_s);
+}
+
+QStringList ProgramFolder::written() const
+{
+    const QString real = QFileInfo(m_root).canonicalFilePath();
+    return {real.isEmpty() ? m_root : real, downloads(), cache()};
+}
+
 QString ProgramFolder::dataFile(const QString& fileName) const
 {
     return joined(m_data, fileName);

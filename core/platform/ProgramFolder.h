@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The folder the program keeps its files in, and the one place their names are joined to it:
 // the settings "options.ini", the pictures and the album in "downloads", the response cache
-// "!cashe", and the album's decoration images in "data" (which may lie elsewhere once installed).
+// "!cashe", the lock of a run ".zolvane.lock", and the album's decoration images in "data"
+// (which may lie elsewhere once installed).
 class ProgramFolder {
 public:
     // The name both programs give themselves: the per-user folder is named after it.
@@ -32,6 +34,13 @@ public:
     QString download(const QString& fileName) const;
     QString album() const;
     QString cache() const;
+    // The file a run locks, so that one run at a time writes here. Hidden, and beside the cache
+    // rather than in it, which clearing empties.
+    QString runLock() const;
+    // Where the program writes files: the folder itself, "downloads" and "!cashe". The folder
+    // itself is given where it really lies: its name may be a link the user chose, while a link
+    // in the place of the other two is none of the program's.
+    QStringList written() const;
     const QString& data() const { return m_data; }
     QString dataFile(const QString& fileName) const;
 

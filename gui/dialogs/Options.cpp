@@ -15,6 +15,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString CaptionClear = u"Фтопку кэш!"_s;
+const QString CaptionBusy = u"Низя, щас качают!"_s;
+
 QLabel* addFigure(QWidget& window, const QString& name, const QString& placeholder, int left,
                   int top, int width, int height)
 {
@@ -61,7 +64,7 @@ Options::Options(ResponseCache& cache, qint16 CasheSizeSetting, QWidget* parent)
     const quint32 caption = SystemColors::WindowFrame;
     const quint32 hover = SystemColors::WindowText;
     m_CLCashe = WindowLook::addButton(
-        *this, {u"CLCashe"_s, u"Фтопку кэш!"_s, 240, 840, 2415, 315, caption, hover});
+        *this, {u"CLCashe"_s, CaptionClear, 240, 840, 2415, 315, caption, hover});
     m_OK =
         WindowLook::addButton(*this, {u"OK"_s, u"Зачот"_s, 720, 1380, 1035, 375, caption, hover});
     m_Cancel = WindowLook::addButton(
@@ -105,8 +108,11 @@ void Options::OK_Click()
 
 void Options::CLCashe_Click()
 {
-    // What is left is shown below.
-    if (const FileIo::Error error = m_cache.clear())
+    // What is left is shown below; a run elsewhere keeps its cache, and the button says why.
+    const FileIo::Error error = m_clear ? m_clear() : m_cache.clear();
+    const bool busy = error.reason() == FileIo::Reason::Busy;
+    m_CLCashe->setCaption(busy ? CaptionBusy : CaptionClear);
+    if (error && !busy)
         qCWarning(lcCache).noquote() << "not cleared:" << error.message();
     showCacheSize();
 }

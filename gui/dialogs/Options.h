@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/platform/FileIo.h"
 #include "gui/widgets/ReadingOrder.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class ResponseCache;
@@ -22,6 +24,11 @@ public:
     // The limit as it stands: the one the dialog opened with until OK takes the chosen one.
     qint16 CasheSizeSetting() const { return m_CasheSizeSetting; }
 
+    // What empties the cache; the cache's own clear unless given. One that fails with
+    // FileIo::Reason::Busy (a run elsewhere uses the cache) is told on the button.
+    using ClearFunction = std::function<FileIo::Error()>;
+    void setClearCashe(ClearFunction clear) { m_clear = std::move(clear); }
+
     static constexpr int LimitMin = 10;
     static constexpr int LimitMax = 1000;
 
@@ -35,6 +42,7 @@ private:
 
     ResponseCache& m_cache;
     qint16 m_CasheSizeSetting;
+    ClearFunction m_clear;
 
     QLabel* m_Label2 = nullptr;
     QLabel* m_KS = nullptr;

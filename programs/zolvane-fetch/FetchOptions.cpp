@@ -11,6 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int UsageError = 64;
+constexpr int MaxStallTimeout = 24 * 60 * 60;
 
 const QString Description =
     uR"(Downloads the pictures of the site's photo section into DIR/downloads and
@@ -26,7 +27,14 @@ and the decoration images come from the installed share/zolvane/data.
 
 Status texts go to standard output, one a line, with a progress line for every
 saved picture. Ctrl+C (or SIGTERM) stops the run like the stop button: the
-album is written for the pages complete; a second Ctrl+C ends at once.
+album is written for the pages complete; a second Ctrl+C ends at once. A
+transfer that receives nothing for --stall-timeout seconds ends like a
+connection the system timed out (Ошибка 10060): the run ends with the album
+of the pages complete before it.
+
+One run at a time works in a folder: while zolvane or another zolvane-fetch
+runs there, zolvane-fetch says so and starts nothing. Temporary files left
+by a run that was killed while it saved are removed by the next run.
 
 Failures the run leaves alone on purpose (a reply that could not be cached, a
 decoration image not copied) are logged to standard error with --verbose, or
@@ -35,8 +43,10 @@ zolvane.files.
 
 Exit status: 0 every page complete and saved, 1 a page did not look as expected
 (the program's failure message), 2 stopped by Ctrl+C or SIGTERM, 3 ended early by
-a network error, 4 every page complete but pictures or the album could not be
-saved (the last status line says how many and why), 64 a wrong command line.)"_s;
+a network error (also a transfer stalled for --stall-timeout seconds), 4 every
+page complete but pictures or the album could not be saved (the last status
+line says how many and why), 5 another run is going on in the folder (nothing
+started), 64 a wrong command line.)"_s;
 
 bool readInt(const QCommandLineParser& parser, const QString& name, int low, int high, int& value,
              QString& message)
@@ -68,6 +78,10 @@ FetchOptions FetchOptions::parse(const QStringList& arguments)
         {u"proxy-name"_s, u"Proxy address (default 127.0.0.1)."_s, u"HOST"_s},
         {u"proxy-port"_s, u"Proxy port (default 8080)."_s, u"PORT"_s},
         {{u"c"_s, u"cache"_s}, u"Cache limit in entries, 0 to 32767 (default 300)."_s, u"N"_s},
+        {u"stall-timeout"_s,
+         u"Seconds a transfer may receive nothing before it ends as a network error, 0 to "
+         u"86400; 0 waits for ever (default 120)."_s,
+         u"N"_s},
         {{u"d"_s, u"folder"_s}, u"Program folder (default: see above)."_s, u"DIR"_s},
         {{u"q"_s, u"quiet"_s}, u"Print only the last status text and the album's place."_s},
         {u"verbose"_s, u"Log the failures left alone on purpose (see above)."_s},
@@ -95,7 +109,9 @@ FetchOptions FetchOptions::parse(const QStringList& arguments)
     }
     if (!readInt(parser, u"pages"_s, 1, DownloadSession::MaxPages, options.pages,
                  options.message) ||
-        !readInt(parser, u"cache"_s, 0, 32767, options.cacheLimit, options.message)) {
+        !readInt(parser, u"cache"_s, 0, 32767, options.cacheLimit, options.message) ||
+        !readInt(parser, u"stall-timeout"_s, 0, MaxStallTimeout, options.stallTimeout,
+                 options.message)) {
         options.exitCode = UsageError;
         return options;
     }

@@ -10,6 +10,8 @@ struct FetchOptions {
     QString proxyName = QStringLiteral("127.0.0.1");
     QString proxyPort = QStringLiteral("8080");
     int cacheLimit = 300;
+    // Seconds a transfer may receive nothing before it ends as a network error; 0 never.
+    int stallTimeout = 120;
     // Absolute; empty when --folder was not given (the programs' own choice then holds).
     QString programFolder;
     bool quiet = false;

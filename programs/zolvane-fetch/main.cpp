@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -18,7 +19,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum ExitStatus { Complete = 0, Failed = 1, Stopped = 2, NetworkError = 3, NotSaved = 4 };
+enum ExitStatus {
+    Complete = 0,
+    Failed = 1,
+    Stopped = 2,
+    NetworkError = 3,
+    NotSaved = 4,
+    FolderBusy = 5
+};
 
 ProgramFolder programFolder(const FetchOptions& options)
 {
@@ -39,6 +47,8 @@ int runFetch(const FetchOptions& options)
     FetchHost host(options);
     DownloadSession session(host, folder);
     host.attach(session);
+    // Nobody sits at a headless run to press stop: a dead transfer ends by itself.
+    session.engine().setStallTimeout(std::chrono::seconds(options.stallTimeout));
 
     bool networkError = false;
     QObject::connect(&session, &DownloadSession::socketErrorEndsRun, &session, [&] {
@@ -57,6 +67,12 @@ int runFetch(const FetchOptions& options)
     QTextStream out(stdout);
     if (options.quiet)
         out << host.lastStat() << Qt::endl;
+    if (session.folderWasBusy()) {
+        err << u"another run is going on in %1: nothing started"_s.arg(
+                   QDir::toNativeSeparators(folder.root()))
+            << Qt::endl;
+        return FolderBusy;
+    }
     if (FileSystem::FileExists(folder.album()))
         out << u"Альбом: %1"_s.arg(QDir::toNativeSeparators(folder.album())) << Qt::endl;
 

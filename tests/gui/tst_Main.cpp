@@ -1,6 +1,8 @@
 #include "DemoSiteThread.h"
 #include "core/crawl/CrawlDriver.h"
+#include "core/net/ResponseCache.h"
 #include "core/platform/FileIo.h"
+#include "core/platform/FolderLock.h"
 #include "gui/Main.h"
 #include "gui/widgets/Check.h"
 #include "gui/widgets/ModalHook.h"
@@ -144,6 +146,7 @@ private Q_SLOTS:
     void closingDuringARun();
     void exitDuringARun();
     void pageWithoutMarkerEndsTheProgram();
+    void anotherRunInTheFolderKeepsItsFiles();
 
 private:
     QString file(const QString& tail) const { return m_dir->path() + tail; }
@@ -738,6 +741,50 @@ void TestMain::pageWithoutMarkerEndsTheProgram()
     QCOMPARE(ended.size(), 1);
     QVERIFY(!main->isVisible());
     QCOMPARE(settingsFile(), settings(5, true, "127.0.0.1", site.portText(), 300));
+}
+
+// Another run (a second window, zolvane-fetch) goes on in the folder: the window says so at once
+// in a line that fits its label and starts nothing, and the cache dialog does not clear the
+// cache under that run. Once it has ended, both work again.
+void TestMain::anotherRunInTheFolderKeepsItsFiles()
+{
+    DemoSiteThread site;
+    writeSettings(settings(2, true, "127.0.0.1", site.portText(), 300));
+    ResponseCache cache;
+    cache.setFolder(file(u"/!cashe"_s));
+    QVERIFY(!cache.store("/photo/page1.html", "HTTP/1.0 200 OK\r\n\r\nkept"));
+    auto main = openMain();
+    FolderLock otherRun;
+    QVERIFY(!otherRun.take(ProgramFolder(m_dir->path()).runLock()));
+
+    click(*main, u"Down"_s);
+    auto* stat = child<QLabel>(*main, u"stat"_s);
+    QCOMPARE(stat->text(), DownloadSession::StatFolderBusy);
+    QVERIFY(stat->fontMetrics().horizontalAdvance(stat->text()) <= stat->contentsRect().width());
+    QCOMPARE(child<TamskXpButton>(*main, u"Down"_s)->Caption(), u"Качать"_s);
+    QVERIFY(enabled(*main, u"cashe"_s));
+    QCOMPARE(site.stats().requests, 0);
+    QVERIFY(!QFile::exists(file(u"/downloads"_s)));
+
+    const auto clearCache = [this, &main](const QString& caption, const QString& left) {
+        m_answer = [&](QDialog& dialog) {
+            click(dialog, u"CLCashe"_s);
+            QCOMPARE(child<TamskXpButton>(dialog, u"CLCashe"_s)->Caption(), caption);
+            QCOMPARE(child<QLabel>(dialog, u"TRC"_s)->text(), left);
+            click(dialog, u"Cancel"_s);
+        };
+        click(*main, u"cashe"_s);
+        m_answer = nullptr;
+    };
+    clearCache(u"Низя, щас качают!"_s, u"1"_s);
+    QCOMPARE(cache.lookup("/photo/page1.html"),
+             std::optional<QByteArray>("HTTP/1.0 200 OK\r\n\r\nkept"));
+
+    otherRun.release();
+    clearCache(u"Фтопку кэш!"_s, u"0"_s);
+    click(*main, u"Down"_s);
+    QCOMPARE(stat->text(), u"Фсе. Можно фтыкать."_s);
+    QCOMPARE(site.stats().pictureRequests, 2);
 }
 
 QTEST_MAIN(TestMain)

@@ -13,6 +13,10 @@ QByteArray readAll(const QString& path);
 // Writes a whole file, replacing it; throws when that fails.
 void writeAll(const QString& path, const QByteArray& bytes);
 
+// The id of a process that has ended (this test program, asked to list its tests); -1 when it
+// could not be run.
+qint64 endedProcessId();
+
 // A file anyone may read and nobody may write. Tests run as root, for whom the bits, not an
 // access check, make a file read-only.
 inline constexpr QFileDevice::Permissions ReadOnlyBits =

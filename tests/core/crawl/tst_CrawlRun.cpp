@@ -4,6 +4,7 @@
 #include "core/crawl/DownloadSession.h"
 #include "core/crawl/PictureName.h"
 #include "core/net/ResponseCache.h"
+#include "core/platform/FolderLock.h"
 #include "core/platform/ProgramFolder.h"
 #include "support/RecordingCrawlHost.h"
 #include "support/ScratchFolder.h"
@@ -188,6 +189,35 @@ private Q_SLOTS:
         QCOMPARE(served.listingRequests, 10);
         QCOMPARE(served.pictureRequests, 10);
         QCOMPARE(served.otherRequests, 0);
+    }
+
+    // Another run in the folder: the click says so and starts nothing, and the cache is not
+    // cleared under that run. Once the other run lets go, a run goes as usual, and lets go too.
+    void secondRunInTheFolderStartsNothing()
+    {
+        Program program(*m_site);
+        FolderLock otherRun;
+        QVERIFY(!otherRun.take(program.programFolder.runLock()));
+        const auto everything = [&program] {
+            return QDir(program.folder.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        };
+        const QStringList before = everything();
+        program.run(2);
+        QVERIFY(program.session.folderWasBusy());
+        QCOMPARE(program.host.events, QStringList{u"stat:"_s + DownloadSession::StatFolderBusy});
+        QCOMPARE(m_site->stats().requests, 0);
+        QCOMPARE(program.session.ClearCashe().reason(), FileIo::Reason::Busy);
+        QCOMPARE(everything(), before);
+
+        otherRun.release();
+        program.run(2);
+        QVERIFY(!program.session.folderWasBusy());
+        QCOMPARE(program.host.stats.last(), Done);
+        verifyAlbum(program, 2);
+        QVERIFY(!program.session.ClearCashe());
+        QCOMPARE(program.session.engine().SizeCashe(), 0);
+        QVERIFY(!otherRun.take(program.programFolder.runLock()));
     }
 
     void secondRunComesFromTheCache()

@@ -89,6 +89,9 @@ private Q_SLOTS:
     void closeBeforeAnyByte();
     void statusLineOnlyThenClose();
     void stallUntilStopped();
+    void stallTimeoutEndsADeadTransfer_data();
+    void stallTimeoutEndsADeadTransfer();
+    void arrivalsPutTheStallTimeoutOff();
     void dripWithMarkerSplit();
     void markerSplitAcrossTwoArrivals();
     void markerInFirstPacket();
@@ -293,6 +296,45 @@ void TestDownload_Control::stallUntilStopped()
     QVERIFY(!engine.isBusy());
     // Only the request counts: a stopped transfer adds nothing for what it received.
     QCOMPARE(engine.TrafficCount(), engine.BuildRequest("/").size());
+}
+
+void TestDownload_Control::stallTimeoutEndsADeadTransfer_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("accepts and never answers") << QByteArray();
+    QTest::newRow("stops in the middle") << QByteArray("HTTP/1.0 200 OK\r\n\r\npart");
+}
+
+// Ends like a connection the system timed out: the error, its number as a link, the run told.
+void TestDownload_Control::stallTimeoutEndsADeadTransfer()
+{
+    QFETCH(QByteArray, sent);
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.startAtConnect().send(sent).pause(60000);
+    Download_Control engine;
+    direct(engine, server);
+    engine.setStallTimeout(std::chrono::seconds(1));
+    QSignalSpy errors(&engine, &Download_Control::socketErrorRaised);
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::failed());
+    QCOMPARE(EngineTexts::status(engine.status()), u"Ошибка 10060"_s);
+    QVERIFY(EngineTexts::isLink(engine.status()));
+    QCOMPARE(errors.count(), 1);
+    QVERIFY(!engine.isBusy());
+}
+
+// A reply that trickles in more slowly in all than the time-out, but never pauses that long.
+void TestDownload_Control::arrivalsPutTheStallTimeoutOff()
+{
+    const QByteArray reply = "HTTP/1.0 200 OK\r\n\r\nab";
+    ScriptedServer server;
+    QVERIFY(server.listen());
+    server.drip(reply, 100).close();
+    Download_Control engine;
+    direct(engine, server);
+    engine.setStallTimeout(std::chrono::seconds(1));
+    QCOMPARE(fetch(engine, "/"), TransferOutcome::reply(reply));
+    QCOMPARE(EngineTexts::status(engine.status()), u"Загрузка завершена"_s);
 }
 
 void TestDownload_Control::dripWithMarkerSplit()

@@ -101,6 +101,8 @@ private Q_SLOTS:
     void oneReadGivesTheSameResults_data();
     void oneReadGivesTheSameResults();
     void clearLeavesReadOnlyFilesAndFolders();
+    void clearNeverFollowsLinks();
+    void indexNeverAnswersFromAChangedDatabase();
     void shortenedReplyStoredAndServed();
     void missingEntryFileFetchedAgain();
 };
@@ -485,6 +487,50 @@ void TestResponseCache::clearLeavesReadOnlyFilesAndFolders()
     QVERIFY(QDir(folder.file(u"sub"_s)).exists());
     QCOMPARE(folder.database(), header());
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Clearing deletes the cache's own files only: a link in the place of the folder goes and a
+// folder takes its place; a link inside it goes; what either leads to stays.
+void TestResponseCache::clearNeverFollowsLinks()
+{
+    CacheFolder folder;
+    const QString elsewhere = QFileInfo(folder.path()).path() + u"/elsewhere"_s;
+    QVERIFY(QDir().mkpath(elsewhere));
+    const QStringList theirs = {u"!Cashe.dat"_s, u"cashe00001.tmp"_s, u"photo.jpg"_s};
+    for (const QString& name : theirs)
+        TestSupport::writeAll(elsewhere + u'/' + name, name.toUtf8());
+    QVERIFY(QFile::link(elsewhere, folder.path()));
+
+    QVERIFY(!folder.cache().clear());
+    for (const QString& name : theirs)
+        QCOMPARE(TestSupport::readAll(elsewhere + u'/' + name), name.toUtf8());
+    QVERIFY(!QFileInfo(folder.path()).isSymLink());
+    QCOMPARE(folder.files(), QStringList{u"!Cashe.dat"_s});
+    QCOMPARE(folder.database(), header());
+
+    QVERIFY(QFile::link(elsewhere + u"/photo.jpg"_s, folder.file(u"cashe00002.tmp"_s)));
+    QVERIFY(!folder.cache().clear());
+    QVERIFY(!QFileInfo(folder.file(u"cashe00002.tmp"_s)).isSymLink());
+    QCOMPARE(folder.files(), QStringList{u"!Cashe.dat"_s});
+    QCOMPARE(TestSupport::readAll(elsewhere + u"/photo.jpg"_s), QByteArray("photo.jpg"));
+}
+
+// The lookups of a run share an index of the database they read. A store in between makes a new
+// database, here one of exactly the same size: the index must not answer from the old one.
+void TestResponseCache::indexNeverAnswersFromAChangedDatabase()
+{
+    CacheFolder folder;
+    folder.cache().setLimit(1);
+    QVERIFY(!folder.cache().store("/a", Ok10));
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok10));
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok10));
+    const QByteArray before = folder.database();
+    QVERIFY(!folder.cache().store("/b", Ok11));
+    QCOMPARE(folder.database().size(), before.size());
+    QCOMPARE(folder.cache().lookup("/a"), std::nullopt);
+    QCOMPARE(folder.cache().lookup("/b"), std::optional<QByteArray>(Ok11));
+    QCOMPARE(folder.cache().lookup("/b"), std::optional<QByteArray>(Ok11));
+    QCOMPARE(folder.cache().lookup("/a"), std::nullopt);
 }
 
 void TestResponseCache::shortenedReplyStoredAndServed()

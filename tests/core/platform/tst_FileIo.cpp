@@ -1,6 +1,7 @@
 #include "core/platform/FileIo.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -49,7 +50,11 @@ private Q_SLOTS:
     void saveRefusesAndKeepsTheOldFile();
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
+    void saveReplacesALinkNotItsTarget_data();
     void saveReplacesALinkNotItsTarget();
+    void temporaryFileNamesItsProcess();
+    void temporaryFileOwner_data();
+    void temporaryFileOwner();
     void fullFileSystemKeepsTheOldFile();
 
     void readFails_data();
@@ -156,16 +161,75 @@ void TestFileIo::failedWriteKeepsTheOldFile()
     QVERIFY(!files().contains(u"new.dat"_s));
 }
 
+void TestFileIo::saveReplacesALinkNotItsTarget_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("a file") << u"old.dat"_s << false;
+    QTest::newRow("a read-only file") << u"old.dat"_s << true;
+    QTest::newRow("a folder") << u"folder"_s << false;
+}
+
+// The link is replaced by a file of its own; what it led to keeps its bytes and its bits.
 void TestFileIo::saveReplacesALinkNotItsTarget()
 {
+    QFETCH(QString, target);
+    QFETCH(bool, readOnly);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_s));
+    writeAll(path(u"folder/inside.dat"_s), "inside");
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(path(target), ReadOnlyBits));
+    const QFileDevice::Permissions bits = QFile::permissions(path(target));
     for (const auto rewrites : {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often}) {
         QFile::remove(path(u"link.dat"_s));
-        QVERIFY(QFile::link(path(u"old.dat"_s), path(u"link.dat"_s)));
+        QVERIFY(QFile::link(path(target), path(u"link.dat"_s)));
         QVERIFY(!FileIo::save(path(u"link.dat"_s), "new", FileIo::Sync::Never, rewrites));
         QVERIFY(!QFileInfo(path(u"link.dat"_s)).isSymLink());
         QCOMPARE(readAll(path(u"link.dat"_s)), QByteArray("new"));
         QCOMPARE(readAll(path(u"old.dat"_s)), QByteArray("old bytes"));
+        QCOMPARE(QFile::permissions(path(target)), bits);
+        QCOMPARE(readAll(path(u"folder/inside.dat"_s)), QByteArray("inside"));
+        QCOMPARE(QDir(path(u"folder"_s)).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"inside.dat"_s});
     }
+}
+
+// A save over a file writes beside it first, under a name that carries this process's id.
+void TestFileIo::temporaryFileNamesItsProcess()
+{
+    QStringList seen;
+    const FileIo::ScopedWriteFunction look([&](QByteArrayView chunk) -> qint64 {
+        seen = files();
+        return chunk.size();
+    });
+    QVERIFY(!FileIo::save(path(u"old.dat"_s), "new bytes", FileIo::Sync::Never));
+    seen.removeAll(u"old.dat"_s);
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(FileIo::temporaryFileOwner(seen.first()),
+             std::optional<qint64>(QCoreApplication::applicationPid()));
+    QCOMPARE(files(), QStringList{u"old.dat"_s});
+}
+
+void TestFileIo::temporaryFileOwner_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("owner"); // -1: not a temporary file of a save
+    QTest::newRow("with its process") << u".zolvane.4242.00000000deadbeef.tmp"_s << qint64(4242);
+    QTest::newRow("older form") << u".zolvane.00000000deadbeef.tmp"_s << qint64(0);
+    QTest::newRow("process 0") << u".zolvane.0.00000000deadbeef.tmp"_s << qint64(-1);
+    QTest::newRow("short random part") << u".zolvane.4242.deadbeef.tmp"_s << qint64(-1);
+    QTest::newRow("capital hex") << u".zolvane.4242.00000000DEADBEEF.tmp"_s << qint64(-1);
+    QTest::newRow("letters for a process") << u".zolvane.x1.00000000deadbeef.tmp"_s << qint64(-1);
+    QTest::newRow("the cache's twin") << u".!Cashe.dat.zolvane"_s << qint64(-1);
+    QTest::newRow("prefix and suffix only") << u".zolvane.tmp"_s << qint64(-1);
+}
+
+void TestFileIo::temporaryFileOwner()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, owner);
+    QCOMPARE(FileIo::temporaryFileOwner(name),
+             owner < 0 ? std::nullopt : std::optional<qint64>(owner));
 }
 
 // A real small file system, where root may mount one: the disk says "full" itself.

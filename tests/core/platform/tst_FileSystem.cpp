@@ -55,6 +55,8 @@ private Q_SLOTS:
     void deleteFileFails();
     void deleteFilePattern_data();
     void deleteFilePattern();
+    void deleteFileTakesLinksNotWhatTheyLeadTo();
+    void deleteFileRefusesALinkForItsFolder();
 
     void copyFileMakesAnExactCopy();
     void copyFileReplacesTheTarget();
@@ -217,6 +219,42 @@ void TestFileSystem::deleteFilePattern()
         QCOMPARE(readAll(folder + u'/' + name), name.toUtf8());
     QVERIFY(QFileInfo(folder + u"/sub.folder"_s).isDir());
     QCOMPARE(readAll(path(u"file.txt"_s)), QByteArray("text")); // outside the folder
+}
+
+// A link in the folder goes, and what it leads to stays: a file outside (read-only or not), a
+// folder with its files. A link to a folder counts as a folder and stays.
+void TestFileSystem::deleteFileTakesLinksNotWhatTheyLeadTo()
+{
+    const QString folder = path(u"folder"_s);
+    QVERIFY(QDir(m_dir->path()).mkdir(u"outside"_s));
+    writeAll(path(u"outside/kept.txt"_s), "kept");
+    writeAll(path(u"locked.txt"_s), "locked");
+    makeReadOnly(path(u"locked.txt"_s));
+    QVERIFY(QFile::link(path(u"file.txt"_s), folder + u"/to file.tmp"_s));
+    QVERIFY(QFile::link(path(u"locked.txt"_s), folder + u"/to locked.tmp"_s));
+    QVERIFY(QFile::link(path(u"missing.txt"_s), folder + u"/to nothing.tmp"_s));
+    QVERIFY(QFile::link(path(u"outside"_s), folder + u"/to folder.tmp"_s));
+
+    QVERIFY(!FileSystem::DeleteFile(folder + u"/*.*"_s));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"to folder.tmp"_s});
+    QCOMPARE(readAll(path(u"file.txt"_s)), QByteArray("text"));
+    QCOMPARE(readAll(path(u"locked.txt"_s)), QByteArray("locked"));
+    QCOMPARE(readAll(path(u"outside/kept.txt"_s)), QByteArray("kept"));
+
+    // One path: the link itself goes.
+    QVERIFY(QFile::link(path(u"locked.txt"_s), folder + u"/one.lnk"_s));
+    QVERIFY(!FileSystem::DeleteFile(folder + u"/one.lnk"_s));
+    QVERIFY(!QFileInfo(folder + u"/one.lnk"_s).isSymLink());
+    QCOMPARE(readAll(path(u"locked.txt"_s)), QByteArray("locked"));
+}
+
+void TestFileSystem::deleteFileRefusesALinkForItsFolder()
+{
+    QVERIFY(QFile::link(m_dir->path(), path(u"folder/linked"_s)));
+    QCOMPARE(FileSystem::DeleteFile(path(u"folder/linked/*.*"_s)).reason(), FileIo::Reason::Link);
+    QCOMPARE(readAll(path(u"file.txt"_s)), QByteArray("text"));
+    QVERIFY(QFile::exists(path(u"no extension"_s)));
 }
 
 void TestFileSystem::copyFileMakesAnExactCopy()

@@ -5,6 +5,8 @@
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -85,6 +87,43 @@ private:
         return folder() + u"/downloads/"_s + PictureName::diskName(name);
     }
 
+    // Every entry holds the reply of the path the database names for it: a listing page cut
+    // soon after its stop marker, or a picture whole.
+    void verifyCacheAnswersItsPaths() const
+    {
+        const QString cache = folder() + u"/!cashe"_s;
+        const QByteArray database = TestSupport::readAll(cache + u"/!Cashe.dat"_s);
+        const auto entries = Ini::ReadSection(database, "Cashe");
+        QVERIFY(!entries.isEmpty());
+        for (const auto& [key, path] : entries) {
+            const QByteArray reply =
+                TestSupport::readAll(cache + u'/' + QString::fromLatin1(key) + u".tmp"_s);
+            const qsizetype headerEnd = reply.indexOf("\r\n\r\n");
+            QVERIFY2(headerEnd > 0, key.constData());
+            const QByteArray body = reply.sliced(headerEnd + 4);
+            if (const int page = m_site->content().positionOfListingPath(path)) {
+                QVERIFY2(m_site->content().listingPage(page).startsWith(body), path.constData());
+                QVERIFY2(body.contains("&raquo;&raquo;"), path.constData());
+            } else {
+                const int picture = m_site->content().positionOfPicturePath(path);
+                QVERIFY2(picture > 0, path.constData());
+                QVERIFY2(body == m_site->content().pictureBytes(picture), path.constData());
+            }
+        }
+    }
+
+    // Reads the program's output until `text` is out; what was read is kept in `out`.
+    static bool waitForOutput(QProcess& process, const QByteArray& text, QByteArray& out)
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!out.contains(text) && !deadline.hasExpired() &&
+               process.state() == QProcess::Running) {
+            process.waitForReadyRead(1000);
+            out += process.readAllStandardOutput();
+        }
+        return out.contains(text);
+    }
+
     // The database is complete, and every entry it names holds a reply.
     void verifyCacheIsWhole() const
     {
@@ -124,6 +163,8 @@ private Q_SLOTS:
         QVERIFY(done.out.contains(u"--pages"_s));
         QVERIFY(done.out.contains(u"Exit status"_s));
         QVERIFY(done.out.contains(u"--verbose"_s));
+        QVERIFY(done.out.contains(u"--stall-timeout <N>"_s));
+        QVERIFY(done.out.contains(u"5 another run is going on"_s));
     }
 
     void wrongCommandLine_data()
@@ -133,6 +174,7 @@ private Q_SLOTS:
         QTest::newRow("too many pages") << QStringList{u"--pages"_s, u"3001"_s};
         QTest::newRow("not a number") << QStringList{u"-n"_s, u"ten"_s};
         QTest::newRow("cache too big") << QStringList{u"--cache"_s, u"40000"_s};
+        QTest::newRow("stall time-out below 0") << QStringList{u"--stall-timeout"_s, u"-1"_s};
         QTest::newRow("unknown option") << QStringList{u"--window"_s};
         QTest::newRow("stray argument") << QStringList{u"10"_s};
     }
@@ -296,6 +338,107 @@ private Q_SLOTS:
             QVERIFY2(line.contains(cache), qPrintable(line));
         }
         QCOMPARE(TestSupport::readAll(cache), QByteArray("a file, not a folder"));
+    }
+
+    // Two runs in one folder: the second says so, starts nothing and ends with its own status;
+    // the first, going on meanwhile, saves its album, pictures and cache as if alone.
+    void secondRunInTheFolderIsRefused()
+    {
+        DemoSiteOptions options;
+        options.dripBytes = 1024;
+        options.dripPauseMs = 10;
+        m_site = std::make_unique<DemoSiteThread>(options);
+        QVERIFY(m_site->server().addFault("drip=all"));
+        constexpr int Pages = 4;
+        QProcess first;
+        first.start(fetchProgram(), siteArguments(Pages));
+        QVERIFY(first.waitForStarted());
+        QByteArray firstOut;
+        QVERIFY(waitForOutput(first, "Грузиццo страница 1...", firstOut));
+
+        const Finished second = runFetch(siteArguments(2));
+        QCOMPARE(second.exitCode, 5);
+        QCOMPARE(second.out, u"Тут уже качаеццо, пагади.\n"_s);
+        QCOMPARE(second.err, u"another run is going on in %1: nothing started\n"_s.arg(folder()));
+        QCOMPARE(first.state(), QProcess::Running);
+
+        Finished done = finish(first);
+        done.out.prepend(QString::fromUtf8(firstOut));
+        QCOMPARE(done.exitCode, 0);
+        QVERIFY(done.out.endsWith(u"Фсе. Можно фтыкать.\nАльбом: "_s + album() + u'\n'));
+        QCOMPARE(albumRows(), Pages);
+        for (int i = 1; i <= Pages; ++i)
+            QCOMPARE(TestSupport::readAll(savedPicture(i)), m_site->content().pictureBytes(i));
+        verifyCacheIsWhole();
+        verifyCacheAnswersItsPaths();
+        QVERIFY(!QFile::exists(folder() + u"/.zolvane.lock"_s));
+    }
+
+    // The lock dies with its process: a run killed while it holds the folder keeps no later run
+    // out.
+    void killedRunLeavesTheFolderFree()
+    {
+        QVERIFY(m_site->server().addFault("stall=picture:1"));
+        QProcess killed;
+        killed.start(fetchProgram(), siteArguments(2));
+        QVERIFY(killed.waitForStarted());
+        QByteArray out;
+        QVERIFY(waitForOutput(killed, "Грузиццо картинка 1...", out));
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
+
+        m_site->server().clearFaults();
+        const Finished next = runFetch(siteArguments(2));
+        QCOMPARE(next.exitCode, 0);
+        QCOMPARE(albumRows(), 2);
+    }
+
+    // Saves killed in earlier runs left their temporary files: the next run removes them, of
+    // either form, and leaves those of a save still going on.
+    void leftoversOfKilledSavesGo()
+    {
+        const qint64 ended = TestSupport::endedProcessId();
+        QVERIFY(ended > 0);
+        const QString downloads = folder() + u"/downloads/"_s;
+        const QString cache = folder() + u"/!cashe/"_s;
+        QVERIFY(QDir().mkpath(downloads));
+        QVERIFY(QDir().mkpath(cache));
+        const QStringList gone = {
+            downloads + u".zolvane.%1.00000000deadbeef.tmp"_s.arg(ended),
+            cache + u".zolvane.%1.00000000deadbeef.tmp"_s.arg(ended),
+            folder() + u"/.zolvane.%1.00000000deadbeef.tmp"_s.arg(ended),
+            downloads + u".zolvane.00000000deadbeef.tmp"_s,
+        };
+        for (const QString& path : gone) {
+            TestSupport::writeAll(path, "half a picture");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                     QFileDevice::FileModificationTime));
+        }
+        const QString stillSaving = downloads + u".zolvane.%1.00000000deadbeef.tmp"_s.arg(
+                                                    QCoreApplication::applicationPid());
+        TestSupport::writeAll(stillSaving, "a save going on");
+
+        QCOMPARE(runFetch(siteArguments(1)).exitCode, 0);
+        for (const QString& path : gone)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+        QVERIFY(QFile::exists(stillSaving));
+    }
+
+    // Nobody sits at a headless run to stop a transfer that never ends: it ends by itself as a
+    // timed-out connection, with the album of the pages before.
+    void stalledTransferEndsTheRun()
+    {
+        QVERIFY(m_site->server().addFault("stall=picture:2"));
+        QStringList arguments = siteArguments(3);
+        arguments << u"--stall-timeout"_s << u"1"_s;
+        const Finished done = runFetch(arguments);
+        QCOMPARE(done.exitCode, 3);
+        QVERIFY2(done.err.contains(u"Ошибка 10060"_s), qPrintable(done.err));
+        QVERIFY(done.out.contains(u"Абламался"_s));
+        QCOMPARE(albumRows(), 1);
+        QCOMPARE(TestSupport::readAll(savedPicture(1)), m_site->content().pictureBytes(1));
     }
 
     // Killed at any moment, a run leaves every file as it was or whole: pictures, the album, the
