@@ -66,17 +66,23 @@ void CacheWriter::holdStores()
     m_held = true;
 }
 
-std::optional<QByteArray> CacheWriter::databaseFor(const QByteArray& RemoteFile) const
+bool CacheWriter::readyToLookUp(const QByteArray& RemoteFile) const
 {
     if (holds(RemoteFile))
         finish();
-    // Counted before the read: the stores the read may have missed are at most these.
+    // Counted before the count is read: the stores it may have missed are at most these.
     const int unfinished = pending();
-    const auto database = m_cache.readDatabase();
-    if (!database || unfinished == 0 ||
-        ResponseCache::filesIn(*database) + unfinished < m_cache.limit())
-        return database;
+    const auto files = m_cache.storedEntries();
+    if (!files || unfinished == 0 || *files + unfinished < m_cache.limit())
+        return files.has_value();
     finish();
+    return m_cache.storedEntries().has_value();
+}
+
+std::optional<QByteArray> CacheWriter::databaseFor(const QByteArray& RemoteFile) const
+{
+    if (!readyToLookUp(RemoteFile))
+        return std::nullopt;
     return m_cache.readDatabase();
 }
 

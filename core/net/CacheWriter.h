@@ -26,8 +26,10 @@ public:
     int pending() const;
     // Returns once every store handed over is finished.
     void finish() const;
-    // The database as a lookup of this path finds it once every store handed over is done: a
-    // store of the same path, or one that may start a new generation, is waited for first.
+    // Waits for the stores a lookup of this path must see: a store of the same path, or one that
+    // may start a new generation. False when there is no database to look in.
+    bool readyToLookUp(const QByteArray& RemoteFile) const;
+    // The database as a lookup of this path finds it once every store handed over is done.
     std::optional<QByteArray> databaseFor(const QByteArray& RemoteFile) const;
 
     // Stores wait until the next finish(), so that tests see what a lookup waits for.

@@ -418,14 +418,13 @@ void Download_Control::addTraffic(qint64 count)
 
 bool Download_Control::LoadFromCashe()
 {
-    const auto database = m_cacheWriter.databaseFor(m_remoteFile);
-    if (!database)
+    if (!m_cacheWriter.readyToLookUp(m_remoteFile))
         return false;
     // A click waiting in the queue, such as the stop button, is handled before the lookup.
     QCoreApplication::processEvents();
     if (!m_outcome.isPending())
         return false;
-    const auto reply = m_cache.lookupIn(*database, m_remoteFile);
+    const auto reply = m_cache.lookup(m_remoteFile);
     if (!reply)
         return false;
     m_outcome = TransferOutcome::reply(*reply);
