@@ -26,6 +26,7 @@ constexpr int ErrorConnectionReset = 10054;
 constexpr int ErrorTimedOut = 10060;
 
 const QByteArray CrLf = "\r\n";
+constexpr qsizetype UsualReplyRoom = 64 * 1024;
 
 // What the peer did when the socket reads as readable with nothing to read.
 enum class PeerEnd { StillOpen, Closed, Reset, TimedOut };
@@ -205,6 +206,7 @@ TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheF
     m_remoteFile = RemoteFile;
     m_outcome = {};
     m_replyBuffer.clear();
+    m_headerSeen = false;
     m_casheFile = CasheFile;
     if (CasheFile && LoadFromCashe()) {
         setStatus({.kind = TransferStatus::Kind::FromCache});
@@ -213,6 +215,8 @@ TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheF
     if (!m_outcome.isPending()) // stopped while the cache was asked
         return m_outcome;
 
+    // Room for a usual page or picture, so that it is not copied as it grows.
+    m_replyBuffer.reserve(UsualReplyRoom);
     StartAnimation();
     if (m_useProxy)
         setStatus({.kind = TransferStatus::Kind::ConnectingViaProxy,
@@ -331,9 +335,31 @@ void Download_Control::appendPiece(qint64 available)
     }
     if (got == 0)
         return;
+    reserveDeclared(sizeBefore);
     setStatus({.kind = TransferStatus::Kind::Receiving, .bytes = m_replyBuffer.size()});
     if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
         completeTransfer(Ending::AtMarker);
+}
+
+// Once the header is in, room for the whole reply it declares (within the limit), so that a large
+// reply is not grown by doubling and copied on the way. Not while a stop marker is awaited: what
+// lies beyond it is seldom read.
+void Download_Control::reserveDeclared(qsizetype sizeBefore)
+{
+    if (m_headerSeen || !m_stopString.isEmpty())
+        return;
+    // Where an earlier piece held no header end, none can end before the last three bytes of it.
+    const qsizetype from = std::max<qsizetype>(0, sizeBefore - 3);
+    if (!HttpReply::headerSize(QByteArrayView(m_replyBuffer).sliced(from)))
+        return;
+    m_headerSeen = true;
+    const auto length = HttpReply::contentLength(m_replyBuffer);
+    if (!length)
+        return;
+    // Usually a small reply is in whole already; only one still to come needs the room.
+    const qint64 whole = *HttpReply::headerSize(m_replyBuffer) + *length;
+    if (whole > m_replyBuffer.capacity() && whole <= m_replyLimit)
+        m_replyBuffer.reserve(qsizetype(whole));
 }
 
 void Download_Control::WS_Close()

@@ -92,6 +92,7 @@ private:
     void connectSocket();
     void appendArrival(qint64 available);
     void appendPiece(qint64 available);
+    void reserveDeclared(qsizetype sizeBefore);
     enum class Ending { ServerClosed, AtMarker };
     void completeTransfer(Ending ending);
     void raiseSocketError(int number);
@@ -120,6 +121,7 @@ private:
     QByteArray m_remoteFile;
     bool m_casheFile = false;
     QByteArray m_replyBuffer;
+    bool m_headerSeen = false; // the reply's header has ended and room was made for its body
     TransferOutcome m_outcome;
     bool m_transferring = false;
     bool m_abandoned = false;
