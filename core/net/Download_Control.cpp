@@ -1,6 +1,5 @@
 #include "core/net/Download_Control.h"
 
-#include "core/net/HttpReply.h"
 #include "core/platform/ControlBytes.h"
 #include "core/platform/Cp1251.h"
 #include "core/platform/PercentEncoding.h"
@@ -338,7 +337,7 @@ void Download_Control::appendPiece(qint64 available)
     reserveDeclared(sizeBefore);
     setStatus({.kind = TransferStatus::Kind::Receiving, .bytes = m_replyBuffer.size()});
     if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
-        completeTransfer(Ending::AtMarker);
+        completeTransfer(Ending::AtMarker, HttpReply::classify(m_replyBuffer));
 }
 
 // Once the header is in, room for the whole reply it declares (within the limit), so that a large
@@ -372,12 +371,12 @@ void Download_Control::WS_Close()
         return;
     }
     // A reply that ends before the length it declares was cut off: never a reply to keep.
-    if (HttpReply::classify(m_replyBuffer) == HttpReply::Verdict::Reply &&
-        HttpReply::isCutShort(m_replyBuffer)) {
+    const HttpReply::Verdict verdict = HttpReply::classify(m_replyBuffer);
+    if (verdict == HttpReply::Verdict::Reply && HttpReply::isCutShort(m_replyBuffer)) {
         raiseSocketError(ErrorConnectionReset);
         return;
     }
-    completeTransfer(Ending::ServerClosed);
+    completeTransfer(Ending::ServerClosed, verdict);
 }
 
 void Download_Control::WS_Error(QAbstractSocket::SocketError error)
@@ -391,11 +390,11 @@ void Download_Control::WS_Error(QAbstractSocket::SocketError error)
     raiseSocketError(WinsockNumber(error));
 }
 
-void Download_Control::completeTransfer(Ending ending)
+void Download_Control::completeTransfer(Ending ending, HttpReply::Verdict verdict)
 {
     closeSocket();
     addTraffic(m_replyBuffer.size());
-    switch (HttpReply::classify(m_replyBuffer)) {
+    switch (verdict) {
     case HttpReply::Verdict::ProxyAuthError:
         ShowProxyAuthError();
         finishWith(TransferOutcome::failed());

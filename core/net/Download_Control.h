@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/CacheWriter.h"
+#include "core/net/HttpReply.h"
 #include "core/net/ResponseCache.h"
 #include "core/net/Transfer.h"
 #include "core/net/TransferOutcome.h"
@@ -94,7 +95,7 @@ private:
     void appendPiece(qint64 available);
     void reserveDeclared(qsizetype sizeBefore);
     enum class Ending { ServerClosed, AtMarker };
-    void completeTransfer(Ending ending);
+    void completeTransfer(Ending ending, HttpReply::Verdict verdict);
     void raiseSocketError(int number);
     void finishWith(const TransferOutcome& outcome);
     void closeSocket();
