@@ -6,7 +6,9 @@
 #include "gui/widgets/TamskXpButton.h"
 #include "gui/widgets/Twips.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
@@ -18,10 +20,32 @@ namespace WindowLook {
 
 namespace {
 
+// The first family of the list that is installed, which is the one the font system picks for the
+// list, looked up once per process: a font asked for by the whole list has the font system search
+// the fallbacks of each missing name before it comes to that family. A list without an installed
+// family is left to the font system.
+QStringList firstInstalled(const QStringList& families)
+{
+    static QHash<QString, QStringList> picked; // fonts are made on the GUI thread only
+    const QString key = families.join(u'\n');
+    if (const auto found = picked.constFind(key); found != picked.cend())
+        return *found;
+    const QStringList installed = QFontDatabase::families();
+    QStringList choice = families;
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            choice = {family};
+            break;
+        }
+    }
+    picked.insert(key, choice);
+    return choice;
+}
+
 QFont named(const QStringList& families, qreal pointSize, bool bold)
 {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(firstInstalled(families));
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
