@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +52,30 @@ QFont named(const QStringList& families, qreal pointSize, bool bold)
     return font;
 }
 
+// The background gradient at the window's size: the label then has nothing to scale at its first
+// paint. A gradient that runs downwards comes out the same when one column of it is scaled and
+// repeated across, which costs a fraction of scaling the whole picture.
+QPixmap backgroundFor(const QWidget& window)
+{
+    const qreal ratio = window.devicePixelRatioF();
+    const QSize pixels = (QSizeF(window.size()) * ratio).toSize();
+    const QImage gradient = Artwork::backgroundGradient();
+    if (pixels.isEmpty())
+        return QPixmap::fromImage(gradient);
+    const QImage column =
+        gradient.copy(0, 0, 1, gradient.height())
+            .scaled(QSize(1, pixels.height()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    QImage image(pixels, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(row, row + pixels.width(), column.pixel(0, y));
+    }
+    QPixmap pixmap = QPixmap::fromImage(std::move(image));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
 } // namespace
 
 QFont msSansSerif(bool bold, bool underline)
@@ -84,7 +109,7 @@ QLabel* addBackground(QWidget& window)
 {
     auto* bg = new QLabel(&window);
     bg->setObjectName(u"BG"_s);
-    bg->setPixmap(QPixmap::fromImage(Artwork::backgroundGradient()));
+    bg->setPixmap(backgroundFor(window));
     bg->setScaledContents(true);
     bg->setGeometry(0, 0, window.width(), window.height());
     bg->lower();
