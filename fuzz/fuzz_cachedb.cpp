@@ -1,6 +1,8 @@
-// The cache database scan on any database bytes. The paths looked up are those the database's
-// own first entries name (so that some match), an empty one and one that no entry names.
+// The cache database scan on any database bytes, and a store into them. The paths looked up are
+// those the database's own first entries name (so that some match), an empty one and one that no
+// entry names.
 #include "FuzzSupport.h"
+#include "core/net/CacheDatabase.h"
 #include "core/net/ResponseCache.h"
 #include "core/settings/Ini.h"
 
@@ -53,6 +55,28 @@ void checkLookup(const QByteArray& database, const Ini::Entries& cashe, int file
            "the scan finds every entry naming the path, and only those");
 }
 
+// A store's entry spliced into the kept bytes gives the file the private-profile writes give, and
+// the lookups of a fresh scan of it.
+void checkStore(const QByteArray& database, int files, const QByteArray& path)
+{
+    const int number = files + 1;
+    const auto named =
+        Ini::WithEntry(database, "Cashe", "cashe" + ResponseCache::PadNumber(number), path);
+    const auto counted =
+        named ? Ini::WithEntry(*named, "Main", "Files", QByteArray::number(qint16(number)))
+              : std::nullopt;
+    CacheDatabase kept(database);
+    expect(kept.add(number, path) == counted.has_value(), "a store is refused exactly as a write");
+    if (!counted)
+        return;
+    expect(kept.bytes() == *counted, "the spliced bytes are those the writes give");
+    const CacheDatabase scanned(*counted);
+    expect(kept.files() == scanned.files(), "the count is the one read back");
+    for (const auto& [key, value] : Ini::ReadSection(*counted, "Cashe"))
+        expect(kept.entriesNaming(value) == scanned.entriesNaming(value),
+               "a lookup after the store finds what a fresh scan finds");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -65,5 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         paths.append(cashe[i].second);
     for (const QByteArray& path : paths)
         checkLookup(database, cashe, files, path);
+    checkStore(database, files, paths.last());
     return 0;
 }

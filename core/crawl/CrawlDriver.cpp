@@ -178,9 +178,11 @@ CrawlDriver::Pages CrawlDriver::walkPages(QByteArray pagePath)
         const auto picture = reply ? SitePage::body(*reply) : std::nullopt;
         if (!picture)
             return Pages::Unexpected;
-        // An error page or nothing at all is no picture: the page is done, nothing is saved.
+        // An error page or nothing at all is no picture: the page is done, nothing is saved. The
+        // picture is saved straight from the reply, which outlives the save.
         if (HttpReply::statusCode(*reply) == 200 && !picture->isEmpty())
-            savePicture(index, page->picturePath, picture->toByteArray());
+            savePicture(index, page->picturePath,
+                        QByteArray::fromRawData(picture->data(), picture->size()));
         else
             m_imageNames[index].clear();
         if (!m_running)

@@ -4,11 +4,16 @@
 #include "core/platform/Logging.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
-QByteArray ownCopy(const QByteArray& bytes)
+// Implicitly shared bytes are safe to hand to another thread: neither side writes into them
+// without a copy of its own. Bytes borrowed from elsewhere (fromRawData) are copied.
+QByteArray shareable(QByteArray bytes)
 {
+    if (bytes.data_ptr().isMutable())
+        return bytes;
     return QByteArray(bytes.constData(), bytes.size());
 }
 
@@ -22,21 +27,24 @@ CacheWriter::~CacheWriter()
         const std::lock_guard lock(m_mutex);
         m_quitting = true;
     }
-    m_changed.notify_all();
+    m_jobArrived.notify_all();
     if (m_thread.joinable())
         m_thread.join();
 }
 
 void CacheWriter::store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker)
 {
+    bool wasIdle = false;
     {
         const std::lock_guard lock(m_mutex);
-        // Bytes of the job's own: nothing but the queue is shared between the threads.
-        m_jobs.push_back({ownCopy(RemoteFile), ownCopy(reply), cutAtMarker});
+        wasIdle = m_jobs.empty();
+        m_jobs.push_back({shareable(RemoteFile), shareable(reply), cutAtMarker});
     }
     if (!m_thread.joinable())
         m_thread = std::thread(&CacheWriter::work, this);
-    m_changed.notify_all();
+    // A writer with jobs still queued takes this one without being woken.
+    if (wasIdle)
+        m_jobArrived.notify_one();
 }
 
 int CacheWriter::pending() const
@@ -55,9 +63,9 @@ bool CacheWriter::holds(const QByteArray& RemoteFile) const
 void CacheWriter::finish() const
 {
     std::unique_lock lock(m_mutex);
-    m_held = false;
-    m_changed.notify_all();
-    m_changed.wait(lock, [this] { return m_jobs.empty(); });
+    if (std::exchange(m_held, false))
+        m_jobArrived.notify_one();
+    m_queueEmptied.wait(lock, [this] { return m_jobs.empty(); });
 }
 
 void CacheWriter::holdStores()
@@ -66,17 +74,23 @@ void CacheWriter::holdStores()
     m_held = true;
 }
 
-std::optional<QByteArray> CacheWriter::databaseFor(const QByteArray& RemoteFile) const
+bool CacheWriter::readyToLookUp(const QByteArray& RemoteFile) const
 {
     if (holds(RemoteFile))
         finish();
-    // Counted before the read: the stores the read may have missed are at most these.
+    // Counted before the count is read: the stores it may have missed are at most these.
     const int unfinished = pending();
-    const auto database = m_cache.readDatabase();
-    if (!database || unfinished == 0 ||
-        ResponseCache::filesIn(*database) + unfinished < m_cache.limit())
-        return database;
+    const auto files = m_cache.storedEntries();
+    if (!files || unfinished == 0 || *files + unfinished < m_cache.limit())
+        return files.has_value();
     finish();
+    return m_cache.storedEntries().has_value();
+}
+
+std::optional<QByteArray> CacheWriter::databaseFor(const QByteArray& RemoteFile) const
+{
+    if (!readyToLookUp(RemoteFile))
+        return std::nullopt;
     return m_cache.readDatabase();
 }
 
@@ -84,7 +98,7 @@ void CacheWriter::work()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_quitting || (!m_jobs.empty() && !m_held); });
+        m_jobArrived.wait(lock, [this] { return m_quitting || (!m_jobs.empty() && !m_held); });
         // Quitting still stores what was handed over.
         if (m_jobs.empty())
             return;
@@ -96,6 +110,7 @@ void CacheWriter::work()
                 << "not stored:" << QString::fromLatin1(job.remoteFile) << "-" << error.message();
         lock.lock();
         m_jobs.pop_front();
-        m_changed.notify_all();
+        if (m_jobs.empty())
+            m_queueEmptied.notify_all();
     }
 }

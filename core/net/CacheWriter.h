@@ -20,14 +20,17 @@ public:
     CacheWriter(const CacheWriter&) = delete;
     CacheWriter& operator=(const CacheWriter&) = delete;
 
-    // As ResponseCache::store, later; a failure leaves the reply out of the cache, as there.
+    // As ResponseCache::store, later; a failure leaves the reply out of the cache, as there. The
+    // bytes are shared with the caller, not copied.
     void store(const QByteArray& RemoteFile, const QByteArray& reply, bool cutAtMarker);
     // Stores handed over and not finished yet.
     int pending() const;
     // Returns once every store handed over is finished.
     void finish() const;
-    // The database as a lookup of this path finds it once every store handed over is done: a
-    // store of the same path, or one that may start a new generation, is waited for first.
+    // Waits for the stores a lookup of this path must see: a store of the same path, or one that
+    // may start a new generation. False when there is no database to look in.
+    bool readyToLookUp(const QByteArray& RemoteFile) const;
+    // The database as a lookup of this path finds it once every store handed over is done.
     std::optional<QByteArray> databaseFor(const QByteArray& RemoteFile) const;
 
     // Stores wait until the next finish(), so that tests see what a lookup waits for.
@@ -45,7 +48,9 @@ private:
 
     ResponseCache& m_cache;
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
+    // A job handed over (or the hold lifted, or the end); the queue emptied.
+    mutable std::condition_variable m_jobArrived;
+    mutable std::condition_variable m_queueEmptied;
     // The front job is the one being stored; it leaves the queue when it is done.
     std::deque<Job> m_jobs;
     bool m_quitting = false;

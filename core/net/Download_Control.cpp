@@ -1,6 +1,5 @@
 #include "core/net/Download_Control.h"
 
-#include "core/net/HttpReply.h"
 #include "core/platform/ControlBytes.h"
 #include "core/platform/Cp1251.h"
 #include "core/platform/PercentEncoding.h"
@@ -26,6 +25,7 @@ constexpr int ErrorConnectionReset = 10054;
 constexpr int ErrorTimedOut = 10060;
 
 const QByteArray CrLf = "\r\n";
+constexpr qsizetype UsualReplyRoom = 64 * 1024;
 
 // What the peer did when the socket reads as readable with nothing to read.
 enum class PeerEnd { StillOpen, Closed, Reset, TimedOut };
@@ -212,6 +212,7 @@ TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheF
     m_remoteFile = RemoteFile;
     m_outcome = {};
     m_replyBuffer.clear();
+    m_headerSeen = false;
     m_casheFile = CasheFile;
     if (CasheFile && LoadFromCashe()) {
         setStatus({.kind = TransferStatus::Kind::FromCache});
@@ -220,6 +221,8 @@ TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheF
     if (!m_outcome.isPending()) // stopped while the cache was asked
         return m_outcome;
 
+    // Room for a usual page or picture, so that it is not copied as it grows.
+    m_replyBuffer.reserve(UsualReplyRoom);
     StartAnimation();
     if (m_useProxy)
         setStatus({.kind = TransferStatus::Kind::ConnectingViaProxy,
@@ -340,9 +343,31 @@ void Download_Control::appendPiece(qint64 available)
     if (got == 0)
         return;
     restartStallTimer();
+    reserveDeclared(sizeBefore);
     setStatus({.kind = TransferStatus::Kind::Receiving, .bytes = m_replyBuffer.size()});
     if (HttpReply::markerArrived(m_replyBuffer, sizeBefore, m_stopString))
-        completeTransfer(Ending::AtMarker);
+        completeTransfer(Ending::AtMarker, HttpReply::classify(m_replyBuffer));
+}
+
+// Once the header is in, room for the whole reply it declares (within the limit), so that a large
+// reply is not grown by doubling and copied on the way. Not while a stop marker is awaited: what
+// lies beyond it is seldom read.
+void Download_Control::reserveDeclared(qsizetype sizeBefore)
+{
+    if (m_headerSeen || !m_stopString.isEmpty())
+        return;
+    // Where an earlier piece held no header end, none can end before the last three bytes of it.
+    const qsizetype from = std::max<qsizetype>(0, sizeBefore - 3);
+    if (!HttpReply::headerSize(QByteArrayView(m_replyBuffer).sliced(from)))
+        return;
+    m_headerSeen = true;
+    const auto length = HttpReply::contentLength(m_replyBuffer);
+    if (!length)
+        return;
+    // Usually a small reply is in whole already; only one still to come needs the room.
+    const qint64 whole = *HttpReply::headerSize(m_replyBuffer) + *length;
+    if (whole > m_replyBuffer.capacity() && whole <= m_replyLimit)
+        m_replyBuffer.reserve(qsizetype(whole));
 }
 
 void Download_Control::WS_Close()
@@ -355,12 +380,12 @@ void Download_Control::WS_Close()
         return;
     }
     // A reply that ends before the length it declares was cut off: never a reply to keep.
-    if (HttpReply::classify(m_replyBuffer) == HttpReply::Verdict::Reply &&
-        HttpReply::isCutShort(m_replyBuffer)) {
+    const HttpReply::Verdict verdict = HttpReply::classify(m_replyBuffer);
+    if (verdict == HttpReply::Verdict::Reply && HttpReply::isCutShort(m_replyBuffer)) {
         raiseSocketError(ErrorConnectionReset);
         return;
     }
-    completeTransfer(Ending::ServerClosed);
+    completeTransfer(Ending::ServerClosed, verdict);
 }
 
 void Download_Control::WS_Error(QAbstractSocket::SocketError error)
@@ -374,11 +399,11 @@ void Download_Control::WS_Error(QAbstractSocket::SocketError error)
     raiseSocketError(WinsockNumber(error));
 }
 
-void Download_Control::completeTransfer(Ending ending)
+void Download_Control::completeTransfer(Ending ending, HttpReply::Verdict verdict)
 {
     closeSocket();
     addTraffic(m_replyBuffer.size());
-    switch (HttpReply::classify(m_replyBuffer)) {
+    switch (verdict) {
     case HttpReply::Verdict::ProxyAuthError:
         ShowProxyAuthError();
         finishWith(TransferOutcome::failed());
@@ -442,14 +467,13 @@ void Download_Control::addTraffic(qint64 count)
 
 bool Download_Control::LoadFromCashe()
 {
-    const auto database = m_cacheWriter.databaseFor(m_remoteFile);
-    if (!database)
+    if (!m_cacheWriter.readyToLookUp(m_remoteFile))
         return false;
     // A click waiting in the queue, such as the stop button, is handled before the lookup.
     QCoreApplication::processEvents();
     if (!m_outcome.isPending())
         return false;
-    const auto reply = m_cache.lookupIn(*database, m_remoteFile);
+    const auto reply = m_cache.lookup(m_remoteFile);
     if (!reply)
         return false;
     m_outcome = TransferOutcome::reply(*reply);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/CacheWriter.h"
+#include "core/net/HttpReply.h"
 #include "core/net/ResponseCache.h"
 #include "core/net/Transfer.h"
 #include "core/net/TransferOutcome.h"
@@ -97,8 +98,9 @@ private:
     void connectSocket();
     void appendArrival(qint64 available);
     void appendPiece(qint64 available);
+    void reserveDeclared(qsizetype sizeBefore);
     enum class Ending { ServerClosed, AtMarker };
-    void completeTransfer(Ending ending);
+    void completeTransfer(Ending ending, HttpReply::Verdict verdict);
     void raiseSocketError(int number);
     void finishWith(const TransferOutcome& outcome);
     void closeSocket();
@@ -128,6 +130,7 @@ private:
     QByteArray m_remoteFile;
     bool m_casheFile = false;
     QByteArray m_replyBuffer;
+    bool m_headerSeen = false; // the reply's header has ended and room was made for its body
     TransferOutcome m_outcome;
     bool m_transferring = false;
     bool m_abandoned = false;

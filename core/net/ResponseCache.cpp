@@ -8,16 +8,11 @@
 #include "core/platform/Logging.h"
 #include "core/settings/Ini.h"
 
-#include <QHash>
-#include <algorithm>
-#include <vector>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QByteArray MainSection = "Main";
-const QByteArray CasheSection = "Cashe";
 const QByteArray FilesKey = "Files";
 const QByteArray EntryPrefix = "cashe";
 
@@ -56,6 +51,9 @@ void ResponseCache::setFolder(const QString& CPath)
 {
     m_folder = CPath;
     m_databasePath = CPath + u"/!Cashe.dat"_s;
+    const std::lock_guard lock(m_mutex);
+    m_written = {};
+    m_read = {};
 }
 
 QString ResponseCache::entryPath(const QByteArray& number) const
@@ -65,8 +63,14 @@ QString ResponseCache::entryPath(const QByteArray& number) const
 
 qint16 ResponseCache::size() const
 {
-    const auto database = readDatabase();
-    return database ? filesIn(*database) : 0;
+    return storedEntries().value_or(0);
+}
+
+std::optional<qint16> ResponseCache::storedEntries() const
+{
+    const std::lock_guard lock(m_mutex);
+    const CacheDatabase* database = databaseOnDisk();
+    return database ? std::optional(database->files()) : std::nullopt;
 }
 
 qint16 ResponseCache::filesIn(const QByteArray& database)
@@ -88,10 +92,7 @@ std::optional<QByteArray> ResponseCache::readDatabase() const
 
 QByteArray ResponseCache::PadNumber(int number)
 {
-    QByteArray text = QByteArray::number(number);
-    while (text.size() < 5)
-        text.prepend('0');
-    return text;
+    return CacheDatabase::PadNumber(number);
 }
 
 QByteArray ResponseCache::databaseHeader(const QDateTime& created, const QLocale& locale)
@@ -111,7 +112,27 @@ FileIo::Contents ResponseCache::writeDatabaseHeader() const
 
 FileIo::Error ResponseCache::clear()
 {
-    return startGeneration().error;
+    return newGeneration();
+}
+
+FileIo::Error ResponseCache::newGeneration()
+{
+    FileIo::Contents database = startGeneration();
+    if (database.error) {
+        const std::lock_guard lock(m_mutex);
+        m_written = {};
+        return database.error;
+    }
+    setWritten(CacheDatabase(std::move(database.bytes)));
+    return {};
+}
+
+// What this cache wrote or read last is the file's content from now on.
+void ResponseCache::setWritten(CacheDatabase database)
+{
+    const auto stamp = FileIo::stamp(databasePath());
+    const std::lock_guard lock(m_mutex);
+    m_written = {std::move(database), stamp};
 }
 
 FileIo::Contents ResponseCache::startGeneration()
@@ -142,137 +163,107 @@ bool ResponseCache::isStorable(const QByteArray& RemoteFile, const QByteArray& r
     return HttpReply::isStorable(reply, cutAtMarker) && !ControlBytes::anyIn(RemoteFile);
 }
 
+// Brings what the store knows of the database up to what the file holds; without a folder or a
+// database, a new generation.
+FileIo::Error ResponseCache::knowDatabaseForStore()
+{
+    // The stamp before the read: a file changed after it is read again next time.
+    const auto stamp = FileIo::stamp(databasePath());
+    if (stamp && stamp == m_written.stamp)
+        return {};
+    auto bytes = stamp ? readFile(databasePath()) : std::nullopt;
+    if (!bytes)
+        return newGeneration();
+    const std::lock_guard lock(m_mutex);
+    m_written = {CacheDatabase(*std::move(bytes)), stamp};
+    return {};
+}
+
 FileIo::Error ResponseCache::store(const QByteArray& RemoteFile, const QByteArray& reply,
                                    bool cutAtMarker)
 {
     if (!isStorable(RemoteFile, reply, cutAtMarker))
         return {};
-    // No folder or no database: a new generation, as when the limit is reached.
-    FileIo::Contents database;
-    if (auto found = readDatabase())
-        database.bytes = *std::move(found);
-    else
-        database = startGeneration();
-    if (database.error)
-        return database.error;
-    qint16 n = filesIn(database.bytes);
+    if (FileIo::Error error = knowDatabaseForStore())
+        return error;
+    qint16 n = m_written.database.files();
     if (n >= m_limit) {
-        database = startGeneration();
-        if (database.error)
-            return database.error;
+        if (FileIo::Error error = newGeneration())
+            return error;
         n = 0;
     }
-    const QByteArray number = PadNumber(n + 1);
+    const int number = n + 1;
     // The entry is complete on disk before the database names it; the database names it and
     // counts it in one rewrite, with the bytes the two settings writes would give.
-    if (FileIo::Error error = writeWholeFile(entryPath(number), reply))
+    if (FileIo::Error error = writeWholeFile(entryPath(PadNumber(number)), reply))
         return error;
-    const auto named =
-        Ini::WithEntry(database.bytes, CasheSection, EntryPrefix + number, RemoteFile);
-    const auto counted =
-        named ? Ini::WithEntry(*named, MainSection, FilesKey, QByteArray::number(qint16(n + 1)))
-              : std::nullopt;
-    if (!counted)
+    const std::lock_guard lock(m_mutex);
+    if (!m_written.database.add(number, RemoteFile))
         return {};
     ++m_databaseRewrites;
-    return writeWholeFile(databasePath(), *counted, FileIo::Rewrites::Often);
+    FileIo::Error error =
+        writeWholeFile(databasePath(), m_written.database.bytes(), FileIo::Rewrites::Often);
+    // Unwritten, the bytes in memory are not the file's: the next store reads it again.
+    m_written.stamp = error ? std::nullopt : FileIo::stamp(databasePath());
+    return error;
 }
-
-namespace {
-
-// The number of an entry key, "cashe" and five digits in any case of letters, or 0.
-int entryNumber(QByteArrayView key)
-{
-    if (key.size() != EntryPrefix.size() + 5)
-        return 0;
-    for (qsizetype i = 0; i < EntryPrefix.size(); ++i) {
-        if ((key[i] | 0x20) != EntryPrefix[i])
-            return 0;
-    }
-    int number = 0;
-    for (const char c : key.sliced(EntryPrefix.size())) {
-        if (c < '0' || c > '9')
-            return 0;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
-// Every entry a lookup may use, once each: numbered 1 to "Files", and of duplicate keys only the
-// first, which is the one read (keys are equal exactly when their entry numbers are).
-template <typename Visit> void forEachUsableEntry(const QByteArray& database, Visit&& visit)
-{
-    const int n = ResponseCache::filesIn(database);
-    if (n <= 0)
-        return;
-    std::vector<bool> seen(size_t(n) + 1, false);
-    Ini::ScanSection(database, CasheSection, [&](QByteArrayView key, QByteArrayView value) {
-        const int number = entryNumber(key);
-        if (number < 1 || number > n || seen[size_t(number)])
-            return;
-        seen[size_t(number)] = true;
-        visit(number, value);
-    });
-}
-
-QList<QByteArray> padded(QList<int> numbers)
-{
-    std::sort(numbers.begin(), numbers.end());
-    QList<QByteArray> result;
-    result.reserve(numbers.size());
-    for (const int number : std::as_const(numbers))
-        result.append(ResponseCache::PadNumber(number));
-    return result;
-}
-
-} // namespace
 
 QList<QByteArray> ResponseCache::matchingEntries(const QByteArray& database,
                                                  const QByteArray& RemoteFile)
 {
-    // A value read is a piece of the file: a path the bytes do not hold is named by no entry.
-    if (!database.contains(RemoteFile))
-        return {};
-    QList<int> numbers;
-    forEachUsableEntry(database, [&](int number, QByteArrayView value) {
-        if (value == RemoteFile)
-            numbers.append(number);
-    });
-    return padded(std::move(numbers));
+    QList<QByteArray> numbers;
+    for (const int number : CacheDatabase(database).entriesNaming(RemoteFile))
+        numbers.append(PadNumber(number));
+    return numbers;
 }
 
-QList<QByteArray> ResponseCache::entriesNaming(const QByteArray& database,
-                                               const QByteArray& RemoteFile) const
+// Under the mutex. The database as the file holds it now, read only when it changed since this
+// cache last read or wrote it; nothing when there is none or it cannot be read.
+const CacheDatabase* ResponseCache::databaseOnDisk() const
 {
-    // A database read again unchanged (a run served from the cache) is scanned once, not once
-    // per lookup.
-    if (database != m_index.database) {
-        m_index = {database, false, {}};
-        return matchingEntries(database, RemoteFile);
+    const auto stamp = FileIo::stamp(databasePath());
+    if (!stamp)
+        return nullptr;
+    if (stamp == m_written.stamp)
+        return &m_written.database;
+    if (stamp != m_read.stamp) {
+        auto bytes = readDatabase();
+        if (!bytes)
+            return nullptr;
+        m_read = {CacheDatabase(*std::move(bytes)), stamp};
     }
-    if (!m_index.built) {
-        forEachUsableEntry(database, [this](int number, QByteArrayView value) {
-            m_index.numbers[value.toByteArray()].append(number);
-        });
-        m_index.built = true;
-    }
-    return padded(m_index.numbers.value(RemoteFile));
+    return &m_read.database;
 }
 
 std::optional<QByteArray> ResponseCache::lookup(const QByteArray& RemoteFile) const
 {
-    const auto database = readDatabase();
-    return database ? lookupIn(*database, RemoteFile) : std::nullopt;
+    QList<int> numbers;
+    {
+        const std::lock_guard lock(m_mutex);
+        const CacheDatabase* database = databaseOnDisk();
+        if (!database)
+            return std::nullopt;
+        numbers = database->entriesNaming(RemoteFile);
+    }
+    return firstReply(numbers);
 }
 
 std::optional<QByteArray> ResponseCache::lookupIn(const QByteArray& database,
                                                   const QByteArray& RemoteFile) const
 {
-    for (const QByteArray& number : entriesNaming(database, RemoteFile)) {
+    // A database read again unchanged (a run served from the cache) is scanned once.
+    if (database != m_given.bytes())
+        m_given = CacheDatabase(database);
+    return firstReply(m_given.entriesNaming(RemoteFile));
+}
+
+std::optional<QByteArray> ResponseCache::firstReply(const QList<int>& numbers) const
+{
+    for (const int number : numbers) {
         // An entry without its reply is passed over: a later copy may hold it. A link in the
         // entry's place may lead anywhere and is never read.
         FileIo::Contents entry =
-            FileIo::read(entryPath(number), FileIo::NoLimit, FileIo::Links::Refuse);
+            FileIo::read(entryPath(PadNumber(number)), FileIo::NoLimit, FileIo::Links::Refuse);
         if (!entry.error && !entry.bytes.isEmpty())
             return std::move(entry.bytes);
     }

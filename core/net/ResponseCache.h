@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/net/CacheDatabase.h"
 #include "core/platform/FileIo.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 // Success replies kept on disk, keyed by the requested path: one entry file per reply and a
@@ -37,6 +39,8 @@ public:
 
     // The "Files" count of the database, 0 when there is none.
     qint16 size() const;
+    // The same, nothing when there is no database.
+    std::optional<qint16> storedEntries() const;
     // The "Files" count of a database's bytes.
     static qint16 filesIn(const QByteArray& database);
     // The database's bytes, or nothing when there is none (or it cannot be read).
@@ -49,7 +53,7 @@ public:
     FileIo::Error clear();
 
     // The stored reply of the first entry naming exactly this path whose file holds a reply.
-    // The database is read once.
+    // The database is read only when it changed since this cache last read or wrote it.
     std::optional<QByteArray> lookup(const QByteArray& RemoteFile) const;
     // The same, in a database already read.
     std::optional<QByteArray> lookupIn(const QByteArray& database,
@@ -74,24 +78,35 @@ public:
     static QByteArray databaseHeader(const QDateTime& created, const QLocale& locale);
 
 private:
-    QList<QByteArray> entriesNaming(const QByteArray& database, const QByteArray& RemoteFile) const;
+    // A database as this cache last read or wrote it, and the file's stamp at that moment: while
+    // the file's stamp stays the same, the file holds these bytes.
+    struct Known {
+        CacheDatabase database;
+        std::optional<FileIo::Stamp> stamp;
+    };
+
     // Clears the cache and gives the new database's bytes.
     FileIo::Contents startGeneration();
     FileIo::Contents writeDatabaseHeader() const;
+    FileIo::Error newGeneration();
+    FileIo::Error knowDatabaseForStore();
+    void setWritten(CacheDatabase database);
+    const CacheDatabase* databaseOnDisk() const;
+    std::optional<QByteArray> firstReply(const QList<int>& numbers) const;
 
     QString m_folder;
     QString m_databasePath;
     qint16 m_limit = 300;
     Clock m_clock;
     QLocale m_locale;
-    // The usable entries of the database last looked in, by path, once it was looked in twice.
-    // Lookups run on one thread.
-    struct EntryIndex {
-        QByteArray database;
-        bool built = false;
-        QHash<QByteArray, QList<int>> numbers;
-    };
-    mutable EntryIndex m_index;
-    // Rewrites of the database begun so far: stores may run on another thread than lookups.
+    // Stores may run on another thread than lookups. Stores change only m_written, and lookups
+    // read it, under the mutex; a lookup that finds the file changed by someone else reads it
+    // into m_read.
+    mutable std::mutex m_mutex;
+    Known m_written;
+    mutable Known m_read;
+    // For lookups in database bytes given to lookupIn.
+    mutable CacheDatabase m_given;
+    // Rewrites of the database begun so far: a read of the file alongside a store may catch one.
     std::atomic<quint64> m_databaseRewrites = 0;
 };

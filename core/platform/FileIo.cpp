@@ -355,6 +355,18 @@ bool readOnly(const QString& path)
            (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+std::optional<Stamp> stampOf(const QString& path)
+{
+    struct stat info = {};
+    if (path.isEmpty() || ::stat(nativePath(path).constData(), &info) != 0)
+        return std::nullopt;
+    const auto nanoseconds = [](const struct timespec& time) {
+        return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return Stamp{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+                 nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)};
+}
+
 Error flushFiles(const QStringList& paths)
 {
     if (paths.isEmpty())
@@ -483,6 +495,18 @@ bool readOnly(const QString& path)
     return info.exists() && (info.permissions() & WriteBits) == 0;
 }
 
+std::optional<Stamp> stampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return std::nullopt;
+    const auto nanoseconds = [](const QDateTime& time) {
+        return time.toMSecsSinceEpoch() * 1'000'000;
+    };
+    return Stamp{0, quint64(qHash(info.canonicalFilePath())), info.size(),
+                 nanoseconds(info.lastModified()), nanoseconds(info.metadataChangeTime())};
+}
+
 Error flushFiles(const QStringList& paths)
 {
     for (const QString& path : paths) {
@@ -593,6 +617,11 @@ Error save(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrit
     if (path.isEmpty())
         return Error(Reason::NotFound, path);
     return saveFile(path, bytes, sync, rewrites);
+}
+
+std::optional<Stamp> stamp(const QString& path)
+{
+    return stampOf(path);
 }
 
 bool isReadOnly(const QString& path)

@@ -89,6 +89,21 @@ Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now,
 // allows (on Linux one for the whole file system they are on). A file gone since is passed over.
 Error flush(const QStringList& paths);
 
+// What the system says of a file's contents without reading them: where it lives, its size and
+// the times it was last written and last changed. A file whose stamp is unchanged holds what it
+// held: any write in between moves a time or the size, and a file put in its place is another one.
+struct Stamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+// The stamp of the file a path names (through a link), or nothing when there is none.
+std::optional<Stamp> stamp(const QString& path);
+
 // True when the file exists and none of its write permission bits is set. The bits, not an
 // access check: for root every file would be writable.
 bool isReadOnly(const QString& path);

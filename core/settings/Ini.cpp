@@ -345,6 +345,34 @@ std::optional<QByteArray> Ini::WithEntry(const QByteArray& fileBytes, const QByt
     return withEntry(Profile(fileBytes), Section, KeyName, KeyValue);
 }
 
+void Ini::ScanLines(QByteArrayView fileBytes, const std::function<void(const ScannedLine&)>& visit)
+{
+    const Profile profile(fileBytes);
+    for (qsizetype pos = 0; pos < fileBytes.size();) {
+        const Line line = lineAt(fileBytes, pos);
+        pos = line.end;
+        ScannedLine scanned{
+            ScannedLine::Kind::Other, line.begin, line.contentEnd, line.end, {}, {}};
+        if (const auto section = profile.sectionName(line)) {
+            scanned.kind = ScannedLine::Kind::Section;
+            scanned.name = *section;
+        } else if (const auto key = profile.keyName(line)) {
+            const QByteArrayView value = profile.value(line);
+            scanned.kind = ScannedLine::Kind::Entry;
+            scanned.name = *key;
+            scanned.value = value.first(std::min(value.size(), ReadLimit));
+        }
+        visit(scanned);
+    }
+}
+
+std::optional<QByteArray> Ini::EntryLine(QByteArrayView KeyName, QByteArrayView KeyValue)
+{
+    if (KeyName.isEmpty() || holdsLineBreak(KeyName) || holdsLineBreak(KeyValue))
+        return std::nullopt;
+    return entryLine(KeyName, KeyValue);
+}
+
 void Ini::WInIb(const QByteArray& Section, const QByteArray& KeyName, bool KeyValue)
 {
     WInI(Section, KeyName, KeyValue ? QByteArrayLiteral("True") : QByteArrayLiteral("False"));

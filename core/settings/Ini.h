@@ -50,6 +50,24 @@ public:
                                                const QByteArray& Section, const QByteArray& KeyName,
                                                const QByteArray& KeyValue);
 
+    // For keeping a file's layout in memory and editing it in place: every line of a file's
+    // bytes, in file order, as the reads and writes above see it. `end` lies after the line's
+    // break, `contentEnd` before it; `name` is a section's name or an entry's key, `value` an
+    // entry's value as RINI reads it.
+    struct ScannedLine {
+        enum class Kind { Other, Section, Entry }; // Other: blank lines and comments
+        Kind kind = Kind::Other;
+        qsizetype begin = 0;
+        qsizetype contentEnd = 0;
+        qsizetype end = 0;
+        QByteArrayView name;
+        QByteArrayView value;
+    };
+    static void ScanLines(QByteArrayView fileBytes,
+                          const std::function<void(const ScannedLine&)>& visit);
+    // The line WInI writes for an entry, with its line break; nothing when WInI refuses it.
+    static std::optional<QByteArray> EntryLine(QByteArrayView KeyName, QByteArrayView KeyValue);
+
 private:
     QString m_fileName;
 };

@@ -108,6 +108,41 @@ QFont aliasedFont(QFont font)
 
 } // namespace
 
+GdiCanvas::Pixels::Pixels(QImage& image) : m_image(image)
+{
+    // bits() detaches a picture shared with a copy, once for the whole call.
+    if (image.format() == QImage::Format_RGB32 && !image.isNull()) {
+        m_bits = image.bits();
+        m_stride = image.bytesPerLine();
+    }
+}
+
+void GdiCanvas::Pixels::put(int x, int y, QRgb color)
+{
+    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        return;
+    if (m_bits)
+        reinterpret_cast<QRgb*>(m_bits + y * m_stride)[x] = 0xff000000 | color;
+    else
+        m_image.setPixel(x, y, color);
+}
+
+void GdiCanvas::Pixels::fillRow(int y, int left, int right, QRgb color)
+{
+    if (y < 0 || y >= m_image.height())
+        return;
+    left = std::max(left, 0);
+    right = std::min(right, m_image.width());
+    if (!m_bits) {
+        for (int x = left; x < right; ++x)
+            m_image.setPixel(x, y, color);
+        return;
+    }
+    QRgb* row = reinterpret_cast<QRgb*>(m_bits + y * m_stride);
+    if (left < right)
+        std::fill(row + left, row + right, 0xff000000 | color);
+}
+
 GdiCanvas::GdiCanvas(QSize size)
 {
     resize(size);
@@ -148,6 +183,15 @@ void GdiCanvas::lineTo(int x, int y)
         strokeWide(from, to);
         return;
     }
+    Pixels pixels(m_image);
+    const QRgb color = m_penColor.rgb();
+    if (from.y() == to.y()) { // a row, as most lines are: its pixels from the start to the end
+        const int step = from.x() < to.x() ? 1 : -1;
+        const int left = step > 0 ? from.x() : to.x() + 1;
+        const int right = step > 0 ? to.x() : from.x() + 1;
+        pixels.fillRow(from.y(), left, right, color);
+        return;
+    }
     // Bresenham from the start point up to, but not including, the end point.
     const int dx = std::abs(to.x() - from.x());
     const int dy = -std::abs(to.y() - from.y());
@@ -157,7 +201,7 @@ void GdiCanvas::lineTo(int x, int y)
     int px = from.x();
     int py = from.y();
     while (px != to.x() || py != to.y()) {
-        setPixel(px, py, m_penColor);
+        pixels.put(px, py, color);
         const int twice = 2 * error;
         if (twice >= dy) {
             error += dy;
@@ -185,6 +229,8 @@ void GdiCanvas::strokeWide(QPoint from, QPoint to)
     const double vx = to.x() - ax;
     const double vy = to.y() - ay;
     const double length2 = vx * vx + vy * vy;
+    Pixels pixels(m_image);
+    const QRgb color = m_penColor.rgb();
     for (int py = top; py <= bottom; ++py) {
         for (int px = left; px <= right; ++px) {
             const double cx = px + 0.5 - ax;
@@ -193,16 +239,14 @@ void GdiCanvas::strokeWide(QPoint from, QPoint to)
             const double ex = cx - t * vx;
             const double ey = cy - t * vy;
             if (ex * ex + ey * ey < radius * radius)
-                setPixel(px, py, m_penColor);
+                pixels.put(px, py, color);
         }
     }
 }
 
 void GdiCanvas::setPixel(int x, int y, const QColor& color)
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
-        return;
-    m_image.setPixel(x, y, color.rgb());
+    Pixels(m_image).put(x, y, color.rgb());
 }
 
 QColor GdiCanvas::pixel(int x, int y) const
@@ -212,9 +256,10 @@ QColor GdiCanvas::pixel(int x, int y) const
 
 void GdiCanvas::fillRect(int left, int top, int right, int bottom, const QColor& color)
 {
+    Pixels pixels(m_image);
+    const QRgb rgb = color.rgb();
     for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            setPixel(x, y, color);
+        pixels.fillRow(y, left, right, rgb);
 }
 
 void GdiCanvas::frameRect(int left, int top, int right, int bottom, const QColor& color)

@@ -56,6 +56,20 @@ public:
     int drawText(const QString& text, Rect& rect, unsigned flags);
 
 private:
+    // The picture's pixels for one drawing call, written straight into its rows: QImage::setPixel
+    // checks and converts for every pixel.
+    class Pixels {
+    public:
+        explicit Pixels(QImage& image);
+        void put(int x, int y, QRgb color);
+        void fillRow(int y, int left, int right, QRgb color); // right exclusive
+
+    private:
+        QImage& m_image;
+        uchar* m_bits = nullptr; // null: a format written through setPixel
+        qsizetype m_stride = 0;
+    };
+
     void strokeWide(QPoint from, QPoint to);
 
     QImage m_image;

@@ -201,6 +201,14 @@ void TamskXpButton::Repaint(qint16 Pressing)
 {
     m_canvas.resize(QSize(m_state.ClientRect.right, m_state.ClientRect.bottom));
     showPressedLook(m_state.EnabledFlag && Pressing == 1 && m_state.LastButton == 1);
+    // A hidden button is drawn once it shows; a window being built changes its buttons often.
+    if (isVisible())
+        drawLook();
+    ApplyCornerRegion();
+}
+
+void TamskXpButton::drawLook()
+{
     if (!m_state.EnabledFlag) {
         DrawDisabledFace();
     } else if (m_pressedLook) {
@@ -215,7 +223,6 @@ void TamskXpButton::Repaint(qint16 Pressing)
         DrawBorder();
     }
     DrawCaption();
-    ApplyCornerRegion();
 }
 
 // Screen readers hear of the pressed look coming and going.

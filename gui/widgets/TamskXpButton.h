@@ -98,6 +98,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void drawLook();
     void DrawFace();
     void DrawPressedFace();
     void DrawDisabledFace();

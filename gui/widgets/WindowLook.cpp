@@ -6,11 +6,14 @@
 #include "gui/widgets/TamskXpButton.h"
 #include "gui/widgets/Twips.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -18,13 +21,59 @@ namespace WindowLook {
 
 namespace {
 
+// The first family of the list that is installed, which is the one the font system picks for the
+// list, looked up once per process: a font asked for by the whole list has the font system search
+// the fallbacks of each missing name before it comes to that family. A list without an installed
+// family is left to the font system.
+QStringList firstInstalled(const QStringList& families)
+{
+    static QHash<QString, QStringList> picked; // fonts are made on the GUI thread only
+    const QString key = families.join(u'\n');
+    if (const auto found = picked.constFind(key); found != picked.cend())
+        return *found;
+    const QStringList installed = QFontDatabase::families();
+    QStringList choice = families;
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            choice = {family};
+            break;
+        }
+    }
+    picked.insert(key, choice);
+    return choice;
+}
+
 QFont named(const QStringList& families, qreal pointSize, bool bold)
 {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(firstInstalled(families));
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
+}
+
+// The background gradient at the window's size: the label then has nothing to scale at its first
+// paint. A gradient that runs downwards comes out the same when one column of it is scaled and
+// repeated across, which costs a fraction of scaling the whole picture.
+QPixmap backgroundFor(const QWidget& window)
+{
+    const qreal ratio = window.devicePixelRatioF();
+    const QSize pixels = (QSizeF(window.size()) * ratio).toSize();
+    const QImage gradient = Artwork::backgroundGradient();
+    if (pixels.isEmpty())
+        return QPixmap::fromImage(gradient);
+    const QImage column =
+        gradient.copy(0, 0, 1, gradient.height())
+            .scaled(QSize(1, pixels.height()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    QImage image(pixels, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(row, row + pixels.width(), column.pixel(0, y));
+    }
+    QPixmap pixmap = QPixmap::fromImage(std::move(image));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 } // namespace
@@ -60,7 +109,7 @@ QLabel* addBackground(QWidget& window)
 {
     auto* bg = new QLabel(&window);
     bg->setObjectName(u"BG"_s);
-    bg->setPixmap(QPixmap::fromImage(Artwork::backgroundGradient()));
+    bg->setPixmap(backgroundFor(window));
     bg->setScaledContents(true);
     bg->setGeometry(0, 0, window.width(), window.height());
     bg->lower();

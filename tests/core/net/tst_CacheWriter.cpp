@@ -72,6 +72,25 @@ private Q_SLOTS:
         QCOMPARE(m_cache->lookupIn(*database, "/c"), okReply("c"));
     }
 
+    // The writer shares the bytes it is handed instead of copying them: a buffer filled anew
+    // afterwards (the next transfer) leaves what is stored alone, and so do borrowed bytes that
+    // change.
+    void storedBytesAreThoseHandedOver()
+    {
+        CacheWriter writer(*m_cache);
+        writer.holdStores();
+        QByteArray buffer = okReply("first");
+        writer.store("/a", buffer, false);
+        buffer.data()[buffer.size() - 1] = 'X';
+        buffer.append("more");
+        char borrowed[] = "HTTP/1.0 200 OK\r\n\r\nborrowed";
+        writer.store("/b", QByteArray::fromRawData(borrowed, sizeof borrowed - 1), false);
+        borrowed[sizeof borrowed - 2] = 'X';
+        writer.finish();
+        QCOMPARE(m_cache->lookup("/a"), okReply("first"));
+        QCOMPARE(m_cache->lookup("/b"), okReply("borrowed"));
+    }
+
     void everyStoreHandedOverIsDoneWhenTheWriterGoes()
     {
         {

@@ -105,6 +105,7 @@ private Q_SLOTS:
     void indexNeverAnswersFromAChangedDatabase();
     void shortenedReplyStoredAndServed();
     void missingEntryFileFetchedAgain();
+    void databaseChangedByAnotherWriterIsReadAgain();
 };
 
 void TestResponseCache::padNumber_data()
@@ -574,6 +575,30 @@ void TestResponseCache::missingEntryFileFetchedAgain()
     QCOMPARE(engine.SizeCashe(), 2);
     QCOMPARE(engine.Down("/p", true), TransferOutcome::reply(Ok10));
     QCOMPARE(server.connections(), 2);
+}
+
+// The cache keeps the database it wrote in memory; one changed on disk since is read again, by
+// lookups and by the next store alike.
+void TestResponseCache::databaseChangedByAnotherWriterIsReadAgain()
+{
+    CacheFolder folder;
+    QVERIFY(!folder.cache().store("/a", Ok10));
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok10));
+    TestSupport::writeAll(folder.file(u"!Cashe.dat"_s),
+                          header().replace("[Main]\r\n[Cashe]\r\n",
+                                           "[Main]\r\nFiles=2\r\n[Cashe]\r\ncashe00001=/bb\r\n"
+                                           "cashe00002=/a\r\n"));
+    TestSupport::writeAll(folder.file(u"cashe00002.tmp"_s), Ok11);
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok11));
+    QCOMPARE(folder.cache().lookup("/bb"), std::optional<QByteArray>(Ok10));
+    QCOMPARE(folder.cache().size(), 2);
+
+    QVERIFY(!folder.cache().store("/c", Ok10));
+    QCOMPARE(folder.database(),
+             header().replace("[Main]\r\n[Cashe]\r\n",
+                              "[Main]\r\nFiles=3\r\n[Cashe]\r\ncashe00001=/bb\r\n"
+                              "cashe00002=/a\r\ncashe00003=/c\r\n"));
+    QCOMPARE(folder.cache().lookup("/c"), std::optional<QByteArray>(Ok10));
 }
 
 QTEST_GUILESS_MAIN(TestResponseCache)
