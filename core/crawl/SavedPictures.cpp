@@ -3,7 +3,7 @@
 #include "core/album/AlbumWriter.h"
 #include "core/platform/ProgramFolder.h"
 
-#include <QCryptographicHash>
+#include <QHashFunctions>
 
 SavedPictures::SavedPictures(const ProgramFolder& folder, PictureName::Rules rules) : m_rules(rules)
 {
@@ -23,10 +23,15 @@ void SavedPictures::clear()
 
 std::optional<QByteArray> SavedPictures::fileOf(QByteArrayView siteName, QByteArrayView bytes) const
 {
-    const auto found = m_files.constFind(identity(siteName, bytes));
+    const auto found = m_files.constFind(siteName.toByteArray());
     if (found == m_files.cend())
         return std::nullopt;
-    return *found;
+    const Content content = contentOf(bytes);
+    for (const SavedFile& file : *found) {
+        if (file.content == content)
+            return file.name;
+    }
+    return std::nullopt;
 }
 
 QByteArray SavedPictures::freeName(const QByteArray& fittedName) const
@@ -40,7 +45,7 @@ QByteArray SavedPictures::freeName(const QByteArray& fittedName) const
 void SavedPictures::add(const QByteArray& name, QByteArrayView siteName, QByteArrayView bytes)
 {
     m_taken.insert(keyOf(name));
-    m_files.insert(identity(siteName, bytes), name);
+    m_files[siteName.toByteArray()].append({contentOf(bytes), name});
 }
 
 QString SavedPictures::keyOf(QByteArrayView name) const
@@ -48,8 +53,7 @@ QString SavedPictures::keyOf(QByteArrayView name) const
     return PictureName::diskKey(PictureName::diskName(name), m_rules);
 }
 
-// The digest has a fixed length, so digest and name never run into each other.
-QByteArray SavedPictures::identity(QByteArrayView siteName, QByteArrayView bytes)
+SavedPictures::Content SavedPictures::contentOf(QByteArrayView bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256) + siteName.toByteArray();
+    return {bytes.size(), qHash(bytes, QHashSeed::globalSeed())};
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <optional>
@@ -34,11 +35,25 @@ public:
     void add(const QByteArray& name, QByteArrayView siteName, QByteArrayView bytes);
 
 private:
+    // A picture's bytes, told apart by length and a hash seeded per process: a site cannot make
+    // two different pictures look alike without knowing the seed.
+    struct Content {
+        qsizetype size = 0;
+        size_t hash = 0;
+        bool operator==(const Content&) const = default;
+    };
+    struct SavedFile {
+        Content content;
+        QByteArray name;
+    };
+
     QString keyOf(QByteArrayView name) const;
-    static QByteArray identity(QByteArrayView siteName, QByteArrayView bytes);
+    static Content contentOf(QByteArrayView bytes);
 
     PictureName::Rules m_rules;
-    QSet<QString> m_albumFiles;            // disk keys of the album page and its images
-    QSet<QString> m_taken;                 // disk keys of the names in use
-    QHash<QByteArray, QByteArray> m_files; // picture identity -> its file name
+    QSet<QString> m_albumFiles; // disk keys of the album page and its images
+    QSet<QString> m_taken;      // disk keys of the names in use
+    // The files of the pictures by their names on the site; a name repeats seldom, so the bytes
+    // are hashed only when it does.
+    QHash<QByteArray, QList<SavedFile>> m_files;
 };

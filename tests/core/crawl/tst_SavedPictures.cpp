@@ -54,6 +54,7 @@ private Q_SLOTS:
         QCOMPARE(pictures.fileOf("tab\tx.gif", "bytes"), QByteArray("tab_x (2).gif"));
         QVERIFY(!pictures.fileOf("tab_x.gif", "bytes"));
         QVERIFY(!pictures.fileOf("tab\tx.gif", "other bytes"));
+        QVERIFY(!pictures.fileOf("tab\tx.gif", "bytez"));
         pictures.clear();
         QVERIFY(!pictures.fileOf("tab\tx.gif", "bytes"));
         QCOMPARE(pictures.freeName("tab_x (2).gif"), QByteArray("tab_x (2).gif"));
