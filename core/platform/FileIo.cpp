@@ -66,10 +66,10 @@ constexpr qsizetype TemporaryRandomDigits = 16;
 // still has room for it; the process's id in it, so a later run knows whether its maker is gone.
 QString temporaryPathFor(const QString& target)
 {
+    static const QString processId = QString::number(QCoreApplication::applicationPid());
     const quint64 random = QRandomGenerator::global()->generate64();
     const qsizetype slash = target.lastIndexOf(u'/');
-    return target.first(slash + 1) + TemporaryPrefix +
-           QString::number(QCoreApplication::applicationPid()) + u'.' +
+    return target.first(slash + 1) + TemporaryPrefix + processId + u'.' +
            QString::number(random, 16).rightJustified(TemporaryRandomDigits, u'0') +
            TemporarySuffix;
 }
@@ -545,6 +545,11 @@ Reason reasonOf(int errorNumber)
     default:
         return Reason::Other;
     }
+}
+
+QStringView temporaryFilePrefix()
+{
+    return TemporaryPrefix;
 }
 
 std::optional<qint64> temporaryFileOwner(QStringView fileName)

@@ -115,6 +115,8 @@ Reason reasonOf(int errorNumber);
 // process killed during its save can be told from one still being written. The owner's process
 // id for such a name, 0 for a name of the older form without one, nothing for any other name.
 std::optional<qint64> temporaryFileOwner(QStringView fileName);
+// What the name of every save's temporary file starts with.
+QStringView temporaryFilePrefix();
 
 // Tests put a failing disk in place of the system's write call: the function gets the bytes one
 // write would take and returns how many it took, or -1 with errno set for an error. It applies to

@@ -72,7 +72,7 @@ std::optional<FolderEntry> entryOf(int folder, const char* name)
         return std::nullopt;
     FolderEntry entry;
     entry.name = QFile::decodeName(name);
-    entry.modified = QDateTime::fromSecsSinceEpoch(info.st_mtime);
+    entry.modified = QDateTime::fromSecsSinceEpoch(info.st_mtime, Qt::UTC);
     if (S_ISREG(info.st_mode))
         entry.kind = FolderEntry::Kind::File;
     else if (S_ISLNK(info.st_mode))
@@ -154,7 +154,8 @@ FileIo::Error DeleteFile(const QString& pathOrPattern)
 #ifndef Q_OS_WIN
 
 FileIo::Error DeleteFilesIn(const QString& folder,
-                            const std::function<bool(const FolderEntry& entry)>& wanted)
+                            const std::function<bool(const FolderEntry& entry)>& wanted,
+                            QStringView namePrefix)
 {
     // Opened without following a link, and every entry is taken relative to what was opened: a
     // link put in the folder's place meanwhile leads nowhere either.
@@ -171,10 +172,11 @@ FileIo::Error DeleteFilesIn(const QString& folder,
     const auto closeListing = qScopeGuard([listing] { ::closedir(listing); });
     const int handle = ::dirfd(listing);
     // The names first: a folder changed while it is read may give a name twice or never.
+    const QByteArray prefix = QFile::encodeName(namePrefix.toString());
     std::vector<QByteArray> names;
     while (const dirent* entry = ::readdir(listing)) {
         const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
+        if (name != "." && name != ".." && name.startsWith(prefix))
             names.push_back(name);
     }
     FileIo::Error first;
@@ -203,7 +205,8 @@ bool LinkExists(const QString& path)
 // Built for Windows, but run and tested on Linux only.
 
 FileIo::Error DeleteFilesIn(const QString& folder,
-                            const std::function<bool(const FolderEntry& entry)>& wanted)
+                            const std::function<bool(const FolderEntry& entry)>& wanted,
+                            QStringView namePrefix)
 {
     if (LinkExists(folder))
         return FileIo::Error(Reason::Link, folder);
@@ -213,6 +216,8 @@ FileIo::Error DeleteFilesIn(const QString& folder,
                                                              QDir::System | QDir::NoDotAndDotDot);
     FileIo::Error first;
     for (const QFileInfo& info : entries) {
+        if (!info.fileName().startsWith(namePrefix))
+            continue;
         const bool link = info.isSymLink() || info.isJunction();
         if (info.isDir())
             continue;

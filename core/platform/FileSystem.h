@@ -52,9 +52,11 @@ struct FolderEntry {
 // Deletes the entries of one folder that `wanted` accepts, as DeleteFile does: folders and links
 // that lead to folders are never offered, a read-only file stays and fails the call, a link goes
 // and what it leads to stays. A symbolic link in the folder's own place is never followed: the
-// call fails (Reason::Link) and deletes nothing.
+// call fails (Reason::Link) and deletes nothing. Only entries whose names start with `namePrefix`
+// are looked at, so that a large folder costs no more than listing it.
 FileIo::Error DeleteFilesIn(const QString& folder,
-                            const std::function<bool(const FolderEntry& entry)>& wanted);
+                            const std::function<bool(const FolderEntry& entry)>& wanted,
+                            QStringView namePrefix = {});
 
 // True when a symbolic link (on Windows also a junction) is at that path, whatever it leads to.
 bool LinkExists(const QString& path);

@@ -37,10 +37,10 @@ FileIo::Error removeIn(const QStringList& folders)
         QDateTime::currentDateTimeUtc().addSecs(-std::chrono::seconds(NamelessAge).count());
     FileIo::Error first;
     for (const QString& folder : folders) {
-        FileIo::Error error =
-            FileSystem::DeleteFilesIn(folder, [&](const FileSystem::FolderEntry& entry) {
-                return isLeftover(entry, namelessBefore);
-            });
+        FileIo::Error error = FileSystem::DeleteFilesIn(
+            folder,
+            [&](const FileSystem::FolderEntry& entry) { return isLeftover(entry, namelessBefore); },
+            FileIo::temporaryFilePrefix());
         if (error && error.reason() != FileIo::Reason::NoFolder && !first)
             first = std::move(error);
     }
