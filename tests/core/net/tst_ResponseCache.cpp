@@ -106,6 +106,7 @@ private Q_SLOTS:
     void shortenedReplyStoredAndServed();
     void missingEntryFileFetchedAgain();
     void databaseChangedByAnotherWriterIsReadAgain();
+    void databaseRewrittenInPlaceIsReadAgain();
 };
 
 void TestResponseCache::padNumber_data()
@@ -599,6 +600,26 @@ void TestResponseCache::databaseChangedByAnotherWriterIsReadAgain()
                               "[Main]\r\nFiles=3\r\n[Cashe]\r\ncashe00001=/bb\r\n"
                               "cashe00002=/a\r\ncashe00003=/c\r\n"));
     QCOMPARE(folder.cache().lookup("/c"), std::optional<QByteArray>(Ok10));
+}
+
+// Another writer's change in the same file, of the same size: only its times tell.
+void TestResponseCache::databaseRewrittenInPlaceIsReadAgain()
+{
+    CacheFolder folder;
+    QVERIFY(!folder.cache().store("/a", Ok10));
+    QCOMPARE(folder.cache().lookup("/a"), std::optional<QByteArray>(Ok10));
+    QFile database(folder.file(u"!Cashe.dat"_s));
+    QVERIFY(database.open(QIODevice::ReadWrite));
+    const QByteArray bytes = database.readAll();
+    QVERIFY(database.seek(0));
+    QCOMPARE(database.write(QByteArray(bytes).replace("cashe00001=/a", "cashe00001=/b")),
+             bytes.size());
+    // Later than the store, whatever the clock's tick.
+    QVERIFY(database.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                 QFileDevice::FileModificationTime));
+    database.close();
+    QCOMPARE(folder.cache().lookup("/a"), std::nullopt);
+    QCOMPARE(folder.cache().lookup("/b"), std::optional<QByteArray>(Ok10));
 }
 
 QTEST_GUILESS_MAIN(TestResponseCache)
