@@ -25,6 +25,7 @@
 #include "bench/support/WindowStart.h"
 #include "core/platform/ProgramFolder.h"
 #include "gui/Main.h"
+#include "gui/WindowApplication.h"
 
 #include <QApplication>
 #include <QDir>
@@ -709,7 +710,7 @@ int serve(int pages)
 int main(int argc, char* argv[])
 {
     if (argc > 2 && QByteArrayView(argv[1]) == "--window-run") {
-        QApplication app(argc, argv);
+        const auto app = WindowApplication::make(argc, argv);
         return windowRun(QString::fromLocal8Bit(argv[2]));
     }
     QCoreApplication app(argc, argv);

@@ -12,6 +12,7 @@
 #include "bench/support/WindowStart.h"
 #include "core/platform/ProgramFolder.h"
 #include "gui/Main.h"
+#include "gui/WindowApplication.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -62,13 +63,13 @@ private:
 // As the program's own main.cpp starts it.
 int showMain(int argc, char* argv[], const QString& folder)
 {
-    QApplication app(argc, argv);
+    const auto app = WindowApplication::make(argc, argv);
     QCoreApplication::setApplicationName(ProgramFolder::ApplicationName);
     Main window(ProgramFolder{folder});
-    QObject::connect(&window, &Main::programEnded, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&window, &Main::programEnded, app.get(), [] { QCoreApplication::exit(0); });
     window.show();
     VisibleReport report(window);
-    return app.exec();
+    return QApplication::exec();
 }
 
 // The "hello world" of Qt Widgets: one label, so that its fonts are looked up as any window

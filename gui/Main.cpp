@@ -48,6 +48,15 @@ bool settingsStored(const QString& optionsPath)
     return FileSystem::FileExists(optionsPath) && QFileInfo(optionsPath).size() > 0;
 }
 
+// The text goes in once the field has the window's font: a field made with its text lays it out
+// in the application's default font first, which loads that font only to throw the layout away.
+QLineEdit* addField(QWidget& window, const QString& text)
+{
+    auto* field = new QLineEdit(&window);
+    field->setText(text);
+    return field;
+}
+
 } // namespace
 
 Main::Main(const ProgramFolder& folder, QWidget* parent)
@@ -121,13 +130,13 @@ void Main::buildProxyGroup()
     m_UseProxy->setCaption(m_Label4); // the box has no caption of its own
 
     m_Label2 = WindowLook::addLabel(*this, u"Label2"_s, u"Адрес"_s, font(), 3780, 1320, 465, 195);
-    m_ProxyA = new QLineEdit(u"127.0.0.1"_s, this);
+    m_ProxyA = addField(*this, u"127.0.0.1"_s);
     m_ProxyA->setObjectName(u"ProxyA"_s);
     m_ProxyA->setGeometry(Twips::toPixels(4320, 1260, 1035, 285));
     m_Label2->setBuddy(m_ProxyA);
 
     m_Label3 = WindowLook::addLabel(*this, u"Label3"_s, u"Порт"_s, font(), 3840, 1680, 375, 195);
-    m_ProxyP = new QLineEdit(u"8080"_s, this);
+    m_ProxyP = addField(*this, u"8080"_s);
     m_ProxyP->setObjectName(u"ProxyP"_s);
     m_ProxyP->setGeometry(Twips::toPixels(4320, 1620, 1035, 285));
     m_Label3->setBuddy(m_ProxyP);

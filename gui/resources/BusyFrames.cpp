@@ -35,15 +35,14 @@ QImage draw(int index)
 
 } // namespace
 
+// Each frame is drawn when first asked for: the window's start shows only the first.
 QImage image(int index)
 {
-    static const std::array<QImage, Count> all = [] {
-        std::array<QImage, Count> images;
-        for (int i = 0; i < Count; ++i)
-            images[std::size_t(i)] = draw(i);
-        return images;
-    }();
-    return all.at(std::size_t(index));
+    static std::array<QImage, Count> drawn; // pictures are made on the GUI thread only
+    QImage& frame = drawn.at(std::size_t(index));
+    if (frame.isNull())
+        frame = draw(index);
+    return frame;
 }
 
 } // namespace BusyFrames

@@ -1,6 +1,7 @@
 #include "gui/Main.h"
 
 #include "core/platform/ProgramFolder.h"
+#include "gui/WindowApplication.h"
 #include "gui/widgets/ModalHook.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ void answerEveryWindow()
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    const auto app = WindowApplication::make(argc, argv);
     // The user's data folder is named after the program: it is found before the application
     // takes the entry's id as its name, which the first window's class is made from.
     QCoreApplication::setApplicationName(ProgramFolder::ApplicationName);
@@ -44,9 +45,9 @@ int main(int argc, char* argv[])
     if (unattended())
         answerEveryWindow();
     Main window(folder);
-    QObject::connect(&window, &Main::programEnded, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&window, &Main::programEnded, app.get(), [] { QCoreApplication::exit(0); });
     window.show();
     if (unattended())
         QTimer::singleShot(0, &window, &QWidget::close);
-    return app.exec();
+    return QApplication::exec();
 }
