@@ -305,7 +305,10 @@ void TcpClient::connectToHost(const QString& host, quint16 port)
     abort();
     m_port = port;
     // An address needs no lookup.
-    std::vector<Address> addresses = lookUpAddresses<Address>(host.toUtf8().constData(), true);
+    const QByteArray text = host.toUtf8();
+    std::vector<Address> addresses;
+    if (!text.contains('\0'))
+        addresses = lookUpAddresses<Address>(text.constData(), true);
     if (!addresses.empty()) {
         startWith(std::move(addresses));
         return;
@@ -324,6 +327,8 @@ void TcpClient::connectToAddresses(const QList<QByteArray>& addresses, quint16 p
     m_port = port;
     std::vector<Address> known;
     for (const QByteArray& address : addresses) {
+        if (address.contains('\0'))
+            continue;
         for (const Address& parsed : lookUpAddresses<Address>(address.constData(), true))
             known.push_back(parsed);
     }

@@ -50,6 +50,8 @@ void TestTcpClient::eachAddressInTurn_data()
     QTest::newRow("every one refuses")
         << QList<QByteArray>{"127.0.0.2", "127.0.0.1"} << false << 10061;
     QTest::newRow("no address at all") << QList<QByteArray>{} << true << 11001;
+    QTest::newRow("an address cut by a NUL is none")
+        << QList<QByteArray>{QByteArray("127.0.0.1\0x", 11)} << true << 11001;
 }
 
 void TestTcpClient::eachAddressInTurn()
