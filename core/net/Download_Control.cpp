@@ -6,16 +6,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QHostAddress>
-#include <QNetworkProxy>
-#include <QTcpSocket>
-#include <cerrno>
-
-#ifdef Q_OS_WIN
-#include <winsock2.h>
-#else
-#include <sys/socket.h>
-#endif
 
 namespace {
 
@@ -26,34 +16,6 @@ constexpr int ErrorTimedOut = 10060;
 
 const QByteArray CrLf = "\r\n";
 constexpr qsizetype UsualReplyRoom = 64 * 1024;
-
-// What the peer did when the socket reads as readable with nothing to read.
-enum class PeerEnd { StillOpen, Closed, Reset, TimedOut };
-
-PeerEnd peekPeerEnd(qintptr descriptor)
-{
-    char byte = 0;
-#ifdef Q_OS_WIN
-    const int r = ::recv(SOCKET(descriptor), &byte, 1, MSG_PEEK);
-    const int error = r < 0 ? WSAGetLastError() : 0;
-    const bool reset = error == WSAECONNRESET || error == WSAECONNABORTED;
-    const bool timedOut = error == WSAETIMEDOUT;
-    const bool wouldBlock = error == WSAEWOULDBLOCK;
-#else
-    const auto r = ::recv(int(descriptor), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-    const int error = r < 0 ? errno : 0;
-    const bool reset = error == ECONNRESET || error == EPIPE;
-    const bool timedOut = error == ETIMEDOUT;
-    const bool wouldBlock = error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
-#endif
-    if (r > 0 || wouldBlock)
-        return PeerEnd::StillOpen;
-    if (r == 0)
-        return PeerEnd::Closed;
-    if (timedOut)
-        return PeerEnd::TimedOut;
-    return reset ? PeerEnd::Reset : PeerEnd::Closed;
-}
 
 // A port typed by the user: a whole number from 1 to 65535, blanks around it allowed.
 std::optional<quint16> portNumber(const QByteArray& text)
@@ -86,15 +48,11 @@ QString hostText(const QByteArray& host)
 
 } // namespace
 
-Download_Control::Download_Control(QObject* parent)
-    : QObject(parent), m_socket(new QTcpSocket(this))
+Download_Control::Download_Control(QObject* parent) : QObject(parent), m_socket(new TcpClient(this))
 {
-    // Straight to the site or to the proxy the user named: never through a proxy of the
-    // environment or the system.
-    m_socket->setProxy(QNetworkProxy::NoProxy);
-    connect(m_socket, &QTcpSocket::connected, this, &Download_Control::WS_Connect);
-    connect(m_socket, &QTcpSocket::readyRead, this, &Download_Control::WS_DataArrival);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &Download_Control::WS_Error);
+    connect(m_socket, &TcpClient::connected, this, &Download_Control::WS_Connect);
+    connect(m_socket, &TcpClient::readyRead, this, &Download_Control::WS_DataArrival);
+    connect(m_socket, &TcpClient::errorOccurred, this, &Download_Control::WS_Error);
     m_stallTimer.setSingleShot(true);
     connect(&m_stallTimer, &QTimer::timeout, this, &Download_Control::stalled);
 }
@@ -178,32 +136,9 @@ QByteArray Download_Control::BuildRequest(const QByteArray& RemoteFile) const
     return request;
 }
 
-int Download_Control::WinsockNumber(QAbstractSocket::SocketError error)
+int Download_Control::WinsockNumber(TcpClient::SocketError error)
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return 10061;
-    case QAbstractSocket::RemoteHostClosedError:
-        return ErrorConnectionReset;
-    case QAbstractSocket::HostNotFoundError:
-        return 11001;
-    case QAbstractSocket::SocketAccessError:
-        return 10013;
-    case QAbstractSocket::SocketResourceError:
-        return ErrorNoBufferSpace;
-    case QAbstractSocket::SocketTimeoutError:
-        return ErrorTimedOut;
-    case QAbstractSocket::NetworkError:
-        return 10051;
-    case QAbstractSocket::AddressInUseError:
-        return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return 10045;
-    default:
-        return ErrorInvalidArgument;
-    }
+    return TcpClient::winsockNumber(error);
 }
 
 TransferOutcome Download_Control::Down(const QByteArray& RemoteFile, bool CasheFile)
@@ -260,8 +195,7 @@ void Download_Control::connectSocket()
     }
     m_transferring = true;
     restartStallTimer();
-    // Unbuffered, so a reset by the peer can be told from its orderly close.
-    m_socket->connectToHost(hostText(host), port, QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_socket->connectToHost(hostText(host), port);
 }
 
 void Download_Control::Stopped()
@@ -295,18 +229,18 @@ void Download_Control::WS_DataArrival()
         return;
     qint64 available = m_socket->bytesAvailable();
     if (available == 0) {
-        switch (peekPeerEnd(m_socket->socketDescriptor())) {
-        case PeerEnd::StillOpen:
+        switch (m_socket->peekPeerEnd()) {
+        case TcpClient::PeerEnd::StillOpen:
             // Read anyway: the socket only reports new bytes once this one was taken.
             available = 1;
             break;
-        case PeerEnd::Closed:
+        case TcpClient::PeerEnd::Closed:
             WS_Close();
             return;
-        case PeerEnd::Reset:
+        case TcpClient::PeerEnd::Reset:
             raiseSocketError(ErrorConnectionReset);
             return;
-        case PeerEnd::TimedOut:
+        case TcpClient::PeerEnd::TimedOut:
             raiseSocketError(ErrorTimedOut);
             return;
         }
@@ -388,15 +322,11 @@ void Download_Control::WS_Close()
     completeTransfer(Ending::ServerClosed, verdict);
 }
 
-void Download_Control::WS_Error(QAbstractSocket::SocketError error)
+// The connection could not be made; what arrives on one that was made ends in WS_DataArrival.
+void Download_Control::WS_Error(int number)
 {
-    if (!m_transferring)
-        return;
-    if (error == QAbstractSocket::RemoteHostClosedError) {
-        WS_Close();
-        return;
-    }
-    raiseSocketError(WinsockNumber(error));
+    if (m_transferring)
+        raiseSocketError(number);
 }
 
 void Download_Control::completeTransfer(Ending ending, HttpReply::Verdict verdict)

@@ -3,11 +3,11 @@
 #include "core/net/CacheWriter.h"
 #include "core/net/HttpReply.h"
 #include "core/net/ResponseCache.h"
+#include "core/net/TcpClient.h"
 #include "core/net/Transfer.h"
 #include "core/net/TransferOutcome.h"
 #include "core/net/TransferStatus.h"
 
-#include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -15,7 +15,6 @@
 #include <chrono>
 
 class QEventLoop;
-class QTcpSocket;
 
 // The program's HTTP/1.0 client: one request per connection, directly to the site on port 80 or
 // through a proxy, ending early at the stop marker, with a disk cache of success replies.
@@ -64,7 +63,7 @@ public:
     QByteArray BuildRequest(const QByteArray& RemoteFile) const;
 
     // The number Winsock gives the same failure, so the status line reads alike everywhere.
-    static int WinsockNumber(QAbstractSocket::SocketError error);
+    static int WinsockNumber(TcpClient::SocketError error);
 
     // Direct connections go to `RHost` at this port; the site's port 80 unless a local copy of
     // the site is used.
@@ -93,7 +92,7 @@ private:
     void WS_Connect();
     void WS_DataArrival();
     void WS_Close();
-    void WS_Error(QAbstractSocket::SocketError error);
+    void WS_Error(int number);
 
     void connectSocket();
     void appendArrival(qint64 available);
@@ -116,7 +115,7 @@ private:
     void ShowProxyAuthError();
     void setStatus(const TransferStatus& status);
 
-    QTcpSocket* m_socket = nullptr;
+    TcpClient* m_socket = nullptr;
     QEventLoop* m_wait = nullptr;
     QTimer m_stallTimer;
     ResponseCache m_cache;

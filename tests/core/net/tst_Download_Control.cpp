@@ -706,20 +706,20 @@ void TestDownload_Control::winsockNumbers_data()
 {
     QTest::addColumn<int>("error");
     QTest::addColumn<int>("number");
-    QTest::newRow("refused") << int(QAbstractSocket::ConnectionRefusedError) << 10061;
-    QTest::newRow("timed out") << int(QAbstractSocket::SocketTimeoutError) << 10060;
-    QTest::newRow("reset") << int(QAbstractSocket::RemoteHostClosedError) << 10054;
-    QTest::newRow("unreachable") << int(QAbstractSocket::NetworkError) << 10051;
-    QTest::newRow("host not found") << int(QAbstractSocket::HostNotFoundError) << 11001;
-    QTest::newRow("no buffer space") << int(QAbstractSocket::SocketResourceError) << 10055;
-    QTest::newRow("unknown") << int(QAbstractSocket::UnknownSocketError) << 10022;
+    QTest::newRow("refused") << int(TcpClient::ConnectionRefusedError) << 10061;
+    QTest::newRow("timed out") << int(TcpClient::SocketTimeoutError) << 10060;
+    QTest::newRow("reset") << int(TcpClient::RemoteHostClosedError) << 10054;
+    QTest::newRow("unreachable") << int(TcpClient::NetworkError) << 10051;
+    QTest::newRow("host not found") << int(TcpClient::HostNotFoundError) << 11001;
+    QTest::newRow("no buffer space") << int(TcpClient::SocketResourceError) << 10055;
+    QTest::newRow("unknown") << int(TcpClient::UnknownSocketError) << 10022;
 }
 
 void TestDownload_Control::winsockNumbers()
 {
     QFETCH(int, error);
     QFETCH(int, number);
-    QCOMPARE(Download_Control::WinsockNumber(QAbstractSocket::SocketError(error)), number);
+    QCOMPARE(Download_Control::WinsockNumber(TcpClient::SocketError(error)), number);
 }
 
 // The outcome is typed: a reply that happens to read like a failure is still a reply.
