@@ -102,12 +102,16 @@ std::optional<QByteArray> AlbumWriter::page(int count, const QList<QByteArray>& 
 {
     if (count > 0 && (count >= pagePaths.size() || count >= imageNames.size()))
         return std::nullopt;
+    // The fixed parts once: each is text converted to the album's code page.
+    const QByteArray rowStart = AlbumTemplate::RowStart();
+    const QByteArray rowMiddle = AlbumTemplate::RowMiddle();
+    const QByteArray rowEnd = AlbumTemplate::RowEnd();
     QByteArray rows;
     for (int i = 1; i <= count; ++i) {
         if (imageNames[i].isEmpty())
             continue;
-        rows += AlbumTemplate::RowStart() + pictureAddress(imageNames[i]) +
-                AlbumTemplate::RowMiddle() + pageAddress(pagePaths[i]) + AlbumTemplate::RowEnd();
+        rows += rowStart + pictureAddress(imageNames[i]) + rowMiddle + pageAddress(pagePaths[i]) +
+                rowEnd;
     }
     return QByteArray(AlbumTemplate::Header() + rows + AlbumTemplate::Footer());
 }
