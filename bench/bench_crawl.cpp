@@ -20,6 +20,7 @@
 //                                     (prints its ports and a curl configuration of a run)
 #include "SiteContent.h"
 #include "bench/support/ChildRun.h"
+#include "bench/support/LocalHttp.h"
 #include "bench/support/NginxServer.h"
 #include "bench/support/SiteCopy.h"
 #include "bench/support/WindowStart.h"
@@ -34,7 +35,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -133,24 +133,10 @@ private:
     std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
 };
 
-// The whole reply the demo site sends for a request target.
-QByteArray ask(quint16 port, const QByteArray& target)
-{
-    QTcpSocket socket;
-    socket.connectToHost(u"127.0.0.1"_s, port);
-    if (!socket.waitForConnected(5000))
-        return {};
-    socket.write("GET " + target + " HTTP/1.0\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000))
-        reply += socket.readAll();
-    return reply + socket.readAll();
-}
-
 // A control request to the demo site; its reply body.
 QByteArray control(quint16 port, const QByteArray& path)
 {
-    const QByteArray reply = ask(port, path);
+    const QByteArray reply = LocalHttp::get(port, path, 5000);
     return reply.mid(reply.indexOf("\r\n\r\n") + 4);
 }
 

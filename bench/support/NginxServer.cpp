@@ -1,10 +1,11 @@
 #include "bench/support/NginxServer.h"
 
+#include "bench/support/LocalHttp.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTcpSocket>
 #include <QThread>
 #include <arpa/inet.h>
 #include <csignal>
@@ -39,19 +40,6 @@ QList<quint16> freePorts(int count)
     for (const int listener : sockets)
         ::close(listener);
     return ports;
-}
-
-QByteArray get(quint16 port, const QByteArray& path)
-{
-    QTcpSocket socket;
-    socket.connectToHost(u"127.0.0.1"_s, port);
-    if (!socket.waitForConnected(2000))
-        return {};
-    socket.write("GET " + path + " HTTP/1.0\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(2000))
-        reply += socket.readAll();
-    return reply + socket.readAll();
 }
 
 } // namespace
@@ -105,7 +93,7 @@ http {
 bool NginxServer::answers() const
 {
     for (const quint16 port : m_ports) {
-        if (!get(port, StatusPath).startsWith("HTTP/1.1 200 OK"))
+        if (!LocalHttp::get(port, StatusPath, 2000).startsWith("HTTP/1.1 200 OK"))
             return false;
     }
     return true;
@@ -172,7 +160,7 @@ void NginxServer::stop()
 qint64 NginxServer::requests() const
 {
     // "Active connections: 1 \nserver accepts handled requests\n 5 5 9 \n..."
-    const QByteArray reply = get(m_ports.value(0), StatusPath);
+    const QByteArray reply = LocalHttp::get(m_ports.value(0), StatusPath, 2000);
     const qsizetype header = reply.indexOf("requests\n");
     if (header < 0)
         return -1;
