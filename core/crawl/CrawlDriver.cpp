@@ -225,16 +225,20 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
 }
 
 // Pictures can be fetched again, so they are not flushed one by one: the end of the run flushes
-// them all at once. The folder is made when the first picture needs it.
+// them all at once. A file that holds the picture already, from an earlier run, is kept as it is.
+// The folder is made when the first picture needs it.
 FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArray& data)
 {
-    FileIo::Error error = FileIo::save(target, data, FileIo::Sync::Never);
+    const auto save = [&] {
+        return FileIo::save(target, data, FileIo::Sync::Never, FileIo::Rewrites::Alike);
+    };
+    FileIo::Error error = save();
     if (error.reason() != FileIo::Reason::NoFolder ||
         FileSystem::FolderExists(m_folder.downloads()))
         return error;
     if (FileSystem::CreateFolder(m_folder.downloads()))
         return error;
-    return FileIo::save(target, data, FileIo::Sync::Never);
+    return save();
 }
 
 void CrawlDriver::noteUnsaved(const QString& why)

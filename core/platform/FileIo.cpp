@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
@@ -95,6 +96,20 @@ template <typename Write> Reason writeAll(QByteArrayView bytes, Write&& write)
         bytes = bytes.sliced(written);
     }
     return Reason::None;
+}
+
+// Whether the bytes `read` gives, chunk by chunk into the buffer it is handed, are `bytes`; read
+// returns how many it gave, 0 at the end, -1 for an error. Stops at the first difference.
+template <typename Read> bool readsAs(QByteArrayView bytes, Read&& read)
+{
+    std::array<char, 64 * 1024> buffer;
+    while (!bytes.isEmpty()) {
+        const qint64 got = read(buffer.data(), std::min<qint64>(buffer.size(), bytes.size()));
+        if (got <= 0 || QByteArrayView(buffer.data(), got) != bytes.first(got))
+            return false;
+        bytes = bytes.sliced(got);
+    }
+    return true;
 }
 
 #ifndef Q_OS_WIN
@@ -246,6 +261,22 @@ Contents readFile(const QString& path, qint64 maxSize, Links links)
     return {std::move(bytes), {}};
 }
 
+// A plain file of `old`'s size that holds `bytes`; a link is never followed. Its size, as lstat
+// gave it, stands for its end.
+bool holds(const QByteArray& target, const struct stat& old, QByteArrayView bytes)
+{
+    if (!S_ISREG(old.st_mode) || old.st_size != off_t(bytes.size()))
+        return false;
+    Descriptor file(::open(target.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+    return file.isOpen() && readsAs(bytes, [&file](char* into, qint64 size) -> qint64 {
+               ssize_t got;
+               do
+                   got = ::read(file.get(), into, size_t(size));
+               while (got < 0 && errno == EINTR);
+               return got;
+           });
+}
+
 #ifdef Q_OS_LINUX
 
 // A file rewritten again and again swaps places with a kept twin beside it: the new bytes go into
@@ -321,6 +352,8 @@ Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites re
     if (exists) {
         if (const Reason refused = refusal(old); refused != Reason::None)
             return Error(refused, path);
+        if (rewrites == Rewrites::Alike && holds(target, old, bytes))
+            return {};
     }
 #ifdef Q_OS_LINUX
     if (rewrites == Rewrites::Often) {
@@ -464,11 +497,22 @@ Contents readFile(const QString& path, qint64 maxSize, Links links)
     return {std::move(bytes), {}};
 }
 
-Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites)
+bool holds(const QFileInfo& target, QByteArrayView bytes)
+{
+    if (!target.isFile() || target.isSymLink() || target.size() != bytes.size())
+        return false;
+    QFile file(target.filePath());
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
+           readsAs(bytes, [&file](char* into, qint64 size) { return file.read(into, size); });
+}
+
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
 {
     const QFileInfo target(path);
     if (const Reason refused = refusal(target); refused != Reason::None)
         return Error(refused, path);
+    if (rewrites == Rewrites::Alike && holds(target, bytes))
+        return {};
     QFile file;
     if (const Reason failed = openNew(file, path); failed != Reason::None)
         return Error(failed, path);

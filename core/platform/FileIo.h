@@ -77,8 +77,10 @@ inline constexpr qint64 NoLimit = -1;
 Contents read(const QString& path, qint64 maxSize = NoLimit, Links links = Links::Follow);
 
 // How often a file is saved over. One saved over again and again (the cache database, at every
-// store) keeps a hidden twin beside it that the new bytes go to before the two swap places.
-enum class Rewrites { Seldom, Often };
+// store) keeps a hidden twin beside it that the new bytes go to before the two swap places. One
+// saved again mostly with the bytes it holds (a picture fetched again) is left as it is, times
+// and all, when it holds them already: reading a file costs less than making a new one.
+enum class Rewrites { Seldom, Often, Alike };
 
 // Replaces the file's contents with `bytes` as one step. A new file gets the usual permissions;
 // an existing one keeps its own.

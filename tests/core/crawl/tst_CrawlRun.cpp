@@ -4,6 +4,7 @@
 #include "core/crawl/DownloadSession.h"
 #include "core/crawl/PictureName.h"
 #include "core/net/ResponseCache.h"
+#include "core/platform/FileIo.h"
 #include "core/platform/FolderLock.h"
 #include "core/platform/ProgramFolder.h"
 #include "support/RecordingCrawlHost.h"
@@ -230,11 +231,17 @@ private Q_SLOTS:
         m_site->server().resetStats();
 
         const QStringList firstFiles = QDir(program.downloads()).entryList(QDir::Files);
+        const auto stampOfPicture = [&](int page) {
+            return FileIo::stamp(savedAs(program.downloads(), content().picture(page).name));
+        };
+        const auto firstStamp = stampOfPicture(1);
+        QVERIFY(firstStamp);
         program.host.stats.clear();
         program.run(10);
         QCOMPARE(program.host.stats.last(), Done);
-        // The same names again: a run refreshes the files of the one before.
+        // The same names again; a file that holds its picture already is kept as it is.
         QCOMPARE(QDir(program.downloads()).entryList(QDir::Files), firstFiles);
+        QCOMPARE(stampOfPicture(1), firstStamp);
         const DemoSiteStats served = m_site->stats();
         QCOMPARE(served.frontRequests, 1);
         QCOMPARE(served.listingRequests, 0);

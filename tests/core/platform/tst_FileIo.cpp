@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -52,6 +53,8 @@ private Q_SLOTS:
     void failedWriteKeepsTheOldFile();
     void saveReplacesALinkNotItsTarget_data();
     void saveReplacesALinkNotItsTarget();
+    void alikeSaveKeepsAFileHoldingTheBytes_data();
+    void alikeSaveKeepsAFileHoldingTheBytes();
     void temporaryFileNamesItsProcess();
     void temporaryFileOwner_data();
     void temporaryFileOwner();
@@ -98,7 +101,8 @@ void TestFileIo::saveWritesEveryByte()
 void TestFileIo::saveReplacesAndKeepsPermissions()
 {
     QVERIFY(QFile::setPermissions(path(u"old.dat"_s), OwnerOnly));
-    for (const auto rewrites : {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often}) {
+    for (const auto rewrites :
+         {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often, FileIo::Rewrites::Alike}) {
         for (const QByteArray& bytes :
              {QByteArray("a longer text"), QByteArray("short"), QByteArray("x")}) {
             QVERIFY(!FileIo::save(path(u"old.dat"_s), bytes, FileIo::Sync::Never, rewrites));
@@ -180,7 +184,8 @@ void TestFileIo::saveReplacesALinkNotItsTarget()
     if (readOnly)
         QVERIFY(QFile::setPermissions(path(target), ReadOnlyBits));
     const QFileDevice::Permissions bits = QFile::permissions(path(target));
-    for (const auto rewrites : {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often}) {
+    for (const auto rewrites :
+         {FileIo::Rewrites::Seldom, FileIo::Rewrites::Often, FileIo::Rewrites::Alike}) {
         QFile::remove(path(u"link.dat"_s));
         QVERIFY(QFile::link(path(target), path(u"link.dat"_s)));
         QVERIFY(!FileIo::save(path(u"link.dat"_s), "new", FileIo::Sync::Never, rewrites));
@@ -192,6 +197,50 @@ void TestFileIo::saveReplacesALinkNotItsTarget()
         QCOMPARE(QDir(path(u"folder"_s)).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"inside.dat"_s});
     }
+}
+
+void TestFileIo::alikeSaveKeepsAFileHoldingTheBytes_data()
+{
+    QByteArray large(200'000, '\0');
+    for (int i = 0; i < large.size(); ++i)
+        large[i] = char(i * 13);
+    QByteArray largeLastByteOther = large;
+    largeLastByteOther.back() ^= 1;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("held");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("the same bytes")
+        << u"old.dat"_s << QByteArray("old bytes") << QByteArray("old bytes") << true;
+    QTest::newRow("larger than one read") << u"old.dat"_s << large << large << true;
+    QTest::newRow("same length, other bytes")
+        << u"old.dat"_s << QByteArray("old bytes") << QByteArray("odd bytes") << false;
+    QTest::newRow("the last of many bytes other")
+        << u"old.dat"_s << large << largeLastByteOther << false;
+    QTest::newRow("the bytes and more")
+        << u"old.dat"_s << QByteArray("old") << QByteArray("old bytes") << false;
+    QTest::newRow("the start of the bytes")
+        << u"old.dat"_s << QByteArray("old bytes") << QByteArray("old") << false;
+    QTest::newRow("a link to the same bytes")
+        << u"link.dat"_s << QByteArray("old bytes") << QByteArray("old bytes") << false;
+}
+
+// Kept: the same file, its times unchanged. Anything else is replaced by a file of the bytes.
+void TestFileIo::alikeSaveKeepsAFileHoldingTheBytes()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, held);
+    QFETCH(QByteArray, saved);
+    QFETCH(bool, kept);
+    writeAll(path(u"old.dat"_s), held);
+    QVERIFY(QFile::link(path(u"old.dat"_s), path(u"link.dat"_s)));
+    const auto before = FileIo::stamp(path(name));
+    QVERIFY(before);
+    QVERIFY(!FileIo::save(path(name), saved, FileIo::Sync::Never, FileIo::Rewrites::Alike));
+    QCOMPARE(FileIo::stamp(path(name)) == before, kept);
+    QVERIFY(!QFileInfo(path(name)).isSymLink() || kept);
+    QCOMPARE(readAll(path(name)), saved);
+    QCOMPARE(readAll(path(u"old.dat"_s)), name == u"old.dat"_s ? saved : held);
 }
 
 // A save over a file writes beside it first, under a name that carries this process's id.
