@@ -67,8 +67,7 @@ qint16 pageCountFrom(const QString& caption)
 
 CrawlDriver::CrawlDriver(Transfer& transfer, CrawlHost& host, ProgramFolder folder, QObject* parent)
     : QObject(parent), m_transfer(transfer), m_host(host), m_folder(std::move(folder)),
-      m_albumWriter(&AlbumWriter::write), m_pagePaths(MaxPages + 1), m_imageNames(MaxPages + 1),
-      m_pictures(m_folder)
+      m_albumWriter(&AlbumWriter::write), m_pictures(m_folder)
 {}
 
 CrawlDriver::~CrawlDriver() = default;
@@ -108,6 +107,11 @@ void CrawlDriver::startRun()
 {
     const CrawlHost::RunSettings settings = m_host.runSettings();
     m_pageCount = pageCountFrom(settings.pageCount);
+    // Kept from run to run, as long as the longest run so far: a short run touches little.
+    if (m_pagePaths.size() <= m_pageCount) {
+        m_pagePaths.resize(m_pageCount + 1);
+        m_imageNames.resize(m_pageCount + 1);
+    }
     m_unsaved = 0;
     m_unsavedWhy.clear();
     m_savedFiles.clear();
