@@ -94,7 +94,7 @@ void Main::buildControls()
 
     m_stat = WindowLook::addLabel(*this, u"stat"_s, u"Гатоф"_s, font(), 60, 3300, 3525, 255);
     m_TR = WindowLook::addLabel(*this, u"TR"_s, u"Трафек: 0 Кб"_s, font(), 3660, 3300, 1815, 255);
-    m_statPacer = new TextPacer(m_stat, this);
+    m_statPacer = new TextPacer(m_stat, this, &Main::showStat);
     m_TRPacer = new TextPacer(m_TR, this);
 
     m_VL = WindowLook::addLabel(*this, u"VL"_s, u"10"_s, font(), 3780, 600, 480, 255);
@@ -352,17 +352,22 @@ void Main::setRunState(RunState state)
     }
 }
 
-// A text too long for the label shows its start there; the whole text is in the tooltip and
-// read out as the label's description.
 void Main::setStat(const QString& text)
 {
-    const int room = m_stat->contentsRect().width();
-    const QFontMetrics metrics = m_stat->fontMetrics();
+    m_statPacer->setText(text);
+}
+
+// A text too long for the label shows its start there; the whole text is in the tooltip and
+// read out as the label's description. Measured only when it shows: a run gives many more.
+void Main::showStat(QLabel* stat, const QString& text)
+{
+    const int room = stat->contentsRect().width();
+    const QFontMetrics metrics = stat->fontMetrics();
     const bool fits = metrics.horizontalAdvance(text) <= room;
     const QString whole = fits ? QString() : text;
-    m_stat->setToolTip(whole);
-    m_stat->setAccessibleDescription(whole);
-    m_statPacer->setText(fits ? text : metrics.elidedText(text, Qt::ElideRight, room));
+    stat->setToolTip(whole);
+    stat->setAccessibleDescription(whole);
+    stat->setText(fits ? text : metrics.elidedText(text, Qt::ElideRight, room));
 }
 
 // During a run the status texts change faster than anyone reads them: they are painted at a

@@ -55,6 +55,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static void showStat(QLabel* stat, const QString& text);
     void buildControls();
     void buildProxyGroup();
     void buildButtons();

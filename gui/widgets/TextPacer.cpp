@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-TextPacer::TextPacer(QLabel* label, QObject* parent) : QObject(parent), m_label(label)
+TextPacer::TextPacer(QLabel* label, QObject* parent, Show show)
+    : QObject(parent), m_label(label), m_show(std::move(show)), m_given(label->text())
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(IntervalMs);
@@ -11,20 +12,28 @@ TextPacer::TextPacer(QLabel* label, QObject* parent) : QObject(parent), m_label(
 
 void TextPacer::setText(const QString& text)
 {
+    m_given = text;
     if (m_paced && m_timer.isActive()) {
-        m_pending = text;
         m_hasPending = true;
         return;
     }
     m_hasPending = false;
-    m_label->setText(text);
+    show(text);
     if (m_paced)
         m_timer.start();
 }
 
 QString TextPacer::text() const
 {
-    return m_hasPending ? m_pending : m_label->text();
+    return m_given;
+}
+
+void TextPacer::show(const QString& text)
+{
+    if (m_show)
+        m_show(m_label, text);
+    else
+        m_label->setText(text);
 }
 
 void TextPacer::setPaced(bool paced)
@@ -41,7 +50,7 @@ void TextPacer::showNow()
     if (!m_hasPending)
         return;
     m_hasPending = false;
-    m_label->setText(m_pending);
+    show(m_given);
 }
 
 // Changes that came in the meantime show now, and the pace goes on while they keep coming.

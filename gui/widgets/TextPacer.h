@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 class QLabel;
 
@@ -14,7 +15,10 @@ class TextPacer : public QObject {
 public:
     static constexpr int IntervalMs = 40;
 
-    TextPacer(QLabel* label, QObject* parent = nullptr);
+    // How a text goes on the label; by default as it is. Only texts that show are passed.
+    using Show = std::function<void(QLabel* label, const QString& text)>;
+
+    TextPacer(QLabel* label, QObject* parent = nullptr, Show show = {});
 
     void setText(const QString& text);
     // The text last given, shown or not yet.
@@ -27,9 +31,12 @@ public:
 private:
     void showPending();
 
+    void show(const QString& text);
+
     QLabel* m_label;
+    Show m_show;
     QTimer m_timer;
-    QString m_pending;
+    QString m_given;
     bool m_hasPending = false;
     bool m_paced = false;
 };
