@@ -19,22 +19,24 @@ private Q_SLOTS:
         }
     }
 
-    // The first change at once, the latest when the interval is up; the ones between never.
+    // The first change at once, the latest when the interval is up; the ones between never, not
+    // even to the function that puts them on the label.
     void pacedShowsTheFirstAndTheLatest()
     {
         QLabel label;
-        TextPacer pacer(&label);
+        QStringList shown;
+        TextPacer pacer(&label, nullptr, [&shown](QLabel* on, const QString& text) {
+            shown << text;
+            on->setText(text.toUpper());
+        });
         pacer.setPaced(true);
-        QStringList painted;
         pacer.setText(u"one"_s);
-        painted << label.text();
         pacer.setText(u"two"_s);
         pacer.setText(u"three"_s);
-        QCOMPARE(label.text(), u"one"_s);
+        QCOMPARE(label.text(), u"ONE"_s);
         QCOMPARE(pacer.text(), u"three"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(label.text(), u"three"_s, 1000);
-        painted << label.text();
-        QCOMPARE(painted, (QStringList{u"one"_s, u"three"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(label.text(), u"THREE"_s, 1000);
+        QCOMPARE(shown, (QStringList{u"one"_s, u"three"_s}));
     }
 
     void endOfPacingAndShowNowShowTheLatestAtOnce()
