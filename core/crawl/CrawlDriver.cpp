@@ -32,6 +32,10 @@ const QString StatSwitchedOff = u"Абламался"_s;
 const QString FailureText = u"Ашиыпка при абработке страниц сайта золванеком."_s;
 const QString FailureTitle = u"Ужос нах!"_s;
 
+// How many saved pictures an early flush waits for: few enough that the last flush of a run has
+// little to write, enough that a run spends no time starting flushes.
+constexpr qsizetype EarlyFlushEvery = 32;
+
 // Only a reply holds the markers: a transfer that failed or was abandoned while the run was still
 // on ends in the failure exit, like a page without them.
 std::optional<QByteArray> replyOf(const TransferOutcome& outcome)
@@ -77,6 +81,11 @@ void CrawlDriver::setAlbumWriter(AlbumFunction writer)
     m_albumWriter = std::move(writer);
 }
 
+void CrawlDriver::setFlushFunction(EarlyFlush::FlushFunction flush)
+{
+    m_flush.setFlushFunction(std::move(flush));
+}
+
 void CrawlDriver::Down_Click()
 {
     // After the failure exit, once the window is closing, or while a switched-off run still
@@ -115,6 +124,7 @@ void CrawlDriver::startRun()
     m_unsaved = 0;
     m_unsavedWhy.clear();
     m_savedFiles.clear();
+    m_earlyFlushed = 0;
     m_pictures.clear();
     m_albumError = {};
     m_host.setRunState(CrawlHost::RunState::Running);
@@ -221,7 +231,7 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
         m_imageNames[index] = name;
         m_pictures.add(name, siteName, data);
         if (!error)
-            m_savedFiles << target;
+            noteSaved(target);
     } else {
         noteUnsaved(error.why());
     }
@@ -243,6 +253,16 @@ FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArr
     if (FileSystem::CreateFolder(m_folder.downloads()))
         return error;
     return save();
+}
+
+// Every so many pictures, the ones since are flushed while the run goes on: the flush at its end,
+// which the user waits for, then finds little left to write.
+void CrawlDriver::noteSaved(const QString& file)
+{
+    m_savedFiles << file;
+    if (m_savedFiles.size() - m_earlyFlushed >= EarlyFlushEvery &&
+        m_flush.start(m_savedFiles.sliced(m_earlyFlushed)))
+        m_earlyFlushed = m_savedFiles.size();
 }
 
 void CrawlDriver::noteUnsaved(const QString& why)
@@ -276,7 +296,7 @@ void CrawlDriver::writeAlbum(int count)
     if (!m_albumError)
         m_savedFiles << m_folder.album();
     // What the run saved outlives a power cut from here on.
-    if (const FileIo::Error error = FileIo::flush(m_savedFiles); error && !m_albumError)
+    if (const FileIo::Error error = m_flush.flushNow(m_savedFiles); error && !m_albumError)
         m_albumError = error;
     m_savedFiles.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "core/crawl/CrawlHost.h"
 #include "core/crawl/SavedPictures.h"
+#include "core/platform/EarlyFlush.h"
 #include "core/platform/FileIo.h"
 #include "core/platform/ProgramFolder.h"
 
@@ -37,6 +38,8 @@ public:
 
     // The album writer called at the end of every run (the program's own by default).
     void setAlbumWriter(AlbumFunction writer);
+    // How saved files are made durable (the system's own flush by default).
+    void setFlushFunction(EarlyFlush::FlushFunction flush);
 
     bool Running() const { return m_running; }
     qint16 PageCount() const { return m_pageCount; }
@@ -78,6 +81,7 @@ private:
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
     void endOfRun();
     FileIo::Error savePictureFile(const QString& target, const QByteArray& data);
+    void noteSaved(const QString& file);
     void noteUnsaved(const QString& why);
     void writeAlbum(int count);
     void failureExit();
@@ -99,5 +103,7 @@ private:
     QString m_unsavedWhy;
     FileIo::Error m_albumError;
     SavedPictures m_pictures;
-    QStringList m_savedFiles; // this run's, to flush at its end
+    QStringList m_savedFiles;     // this run's, to flush at its end
+    qsizetype m_earlyFlushed = 0; // how many of them an early flush has taken
+    EarlyFlush m_flush;
 };

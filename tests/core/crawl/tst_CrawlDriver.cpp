@@ -260,6 +260,22 @@ private Q_SLOTS:
         QCOMPARE(m_host->failureMessages, 0);
     }
 
+    // A flush made while the run went on, every 32 pictures, that failed is told at the run's end.
+    void aFailedEarlyFlushIsToldAtTheEnd()
+    {
+        buildSite(*m_transfer, 40);
+        m_host->settings.pageCount = u"40"_s;
+        QList<qsizetype> flushed;
+        m_driver->setFlushFunction([&flushed, this](const QStringList& paths) {
+            flushed << paths.size();
+            return flushed.size() == 1 ? FileIo::Error(FileIo::Reason::NoSpace, downloads())
+                                       : FileIo::Error();
+        });
+        m_driver->Down_Click();
+        QCOMPARE(flushed, (QList<qsizetype>{32, 41}));
+        QCOMPARE(m_host->stats.last(), u"Фсе, но альбом не записался: места нет."_s);
+    }
+
     void pageCountComesFromTheLabel_data()
     {
         QTest::addColumn<QString>("caption");
