@@ -123,8 +123,10 @@ FileIo::Error AlbumWriter::write(const ProgramFolder& folder, int count,
     const auto album = page(count, pagePaths, imageNames);
     if (!album)
         return FileIo::Error(FileIo::Reason::Incomplete, folder.album());
-    // Flushed to disk by whoever writes the album along with what it shows.
-    if (FileIo::Error error = FileIo::save(folder.album(), *album, FileIo::Sync::Never))
+    // Flushed to disk by whoever writes the album along with what it shows. An album written again
+    // as it was (a run from the cache) is left as it is.
+    if (FileIo::Error error =
+            FileIo::save(folder.album(), *album, FileIo::Sync::Never, FileIo::Rewrites::Alike))
         return error;
     for (const char* name : DecorationImages) {
         const QString fileName = QString::fromLatin1(name);

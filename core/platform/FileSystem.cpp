@@ -260,8 +260,9 @@ FileIo::Error CopyFile(const QString& source, const QString& target)
     const FileIo::Contents contents = FileIo::read(source);
     if (contents.error)
         return contents.error;
-    // A copy can be made again from its source: it is not flushed to disk on its own.
-    return FileIo::save(target, contents.bytes, FileIo::Sync::Never);
+    // A copy can be made again from its source: it is not flushed to disk on its own. A target
+    // that holds the source's bytes already is left as it is.
+    return FileIo::save(target, contents.bytes, FileIo::Sync::Never, FileIo::Rewrites::Alike);
 }
 
 FileIo::Error CreateTextFile(const QString& path)

@@ -1,6 +1,7 @@
 #include "core/album/AlbumWriter.h"
 #include "core/crawl/PictureName.h"
 #include "core/platform/Cp1251.h"
+#include "core/platform/FileIo.h"
 #include "core/platform/ProgramFolder.h"
 #include "support/TestSupport.h"
 
@@ -282,14 +283,23 @@ void TestAlbumWriter::replacesAnExistingAlbumWhole()
                                           expectedRow(names[2], paths[2]) + expectedFooter());
 }
 
+// Written again as they are, the album and its decorations keep their files.
 void TestAlbumWriter::replacesDecorations()
 {
     ScratchProgramFolder folder;
     for (const char* name : DecorationNames)
         writeAll(folder.downloads(name), "old picture");
     QVERIFY(!AlbumWriter::write(folder.programFolder(), 0, {}, {}));
-    for (const char* name : DecorationNames)
+    QList<std::optional<FileIo::Stamp>> stamps{FileIo::stamp(folder.index())};
+    for (const char* name : DecorationNames) {
         QCOMPARE(readAll(folder.downloads(name)), ScratchProgramFolder::sourceImage(name));
+        stamps << FileIo::stamp(folder.downloads(name));
+    }
+    QVERIFY(!AlbumWriter::write(folder.programFolder(), 0, {}, {}));
+    QList<std::optional<FileIo::Stamp>> again{FileIo::stamp(folder.index())};
+    for (const char* name : DecorationNames)
+        again << FileIo::stamp(folder.downloads(name));
+    QCOMPARE(again, stamps);
 }
 
 void TestAlbumWriter::noDownloadsFolder()
