@@ -4,6 +4,7 @@
 #include "gui/widgets/SystemColors.h"
 #include "gui/widgets/Twips.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QResizeEvent>
@@ -11,6 +12,33 @@
 namespace {
 
 const QColor Ground(0xE0, 0xE0, 0xE0);
+
+// The format a file's first bytes name, for the formats the site uses; empty for any other.
+// Told the format, Qt reads with its one handler: asked to find it, it loads every image plugin
+// it has (and their libraries) to ask each, which costs more than a picture takes to read.
+QByteArray formatBySignature(QByteArrayView head)
+{
+    if (head.startsWith("\x89PNG\r\n\x1a\n"))
+        return "png";
+    if (head.startsWith("\xff\xd8\xff"))
+        return "jpeg";
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        return "gif";
+    if (head.startsWith("BM"))
+        return "bmp";
+    return {};
+}
+
+QImage readPicture(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&file, formatBySignature(file.peek(8)));
+    reader.setAutoDetectImageFormat(reader.format().isEmpty());
+    reader.setAutoTransform(false);
+    return reader.read();
+}
 
 } // namespace
 
@@ -73,9 +101,7 @@ void RImage::load()
 void RImage::loadLatest()
 {
     for (auto given = m_given.crbegin(); given != m_given.crend(); ++given) {
-        QImageReader reader(*given);
-        reader.setAutoTransform(false);
-        QImage loaded = reader.read();
+        QImage loaded = readPicture(*given);
         if (!loaded.isNull()) {
             m_picture = std::move(loaded);
             m_shownPath = *given;

@@ -237,6 +237,8 @@ void TestRImage::formatsLoad_data()
     QTest::newRow("bmp") << u"a.bmp"_s;
     QTest::newRow("gif") << u"a.gif"_s;
     QTest::newRow("jpeg without suffix") << u"picture"_s;
+    QTest::newRow("png named as a jpeg") << u"png.jpg"_s;
+    QTest::newRow("webp, found by asking every reader") << u"a.webp"_s;
 }
 
 void TestRImage::formatsLoad()
@@ -248,10 +250,11 @@ void TestRImage::formatsLoad()
         path = m_dir.filePath(name);
         TestSupport::writeAll(path, TinyGif);
         size = QSize(1, 1);
-    } else if (name == u"picture"_s) {
-        const QString jpeg = writePicture(m_dir, u"tmp.jpg"_s, size, Qt::green);
+    } else if (name == u"picture"_s || name == u"png.jpg"_s) {
+        const QString other = writePicture(
+            m_dir, name == u"picture"_s ? u"tmp.jpg"_s : u"tmp.png"_s, size, Qt::green);
         path = m_dir.filePath(name);
-        QVERIFY(QFile::rename(jpeg, path));
+        QVERIFY(QFile::rename(other, path));
     } else {
         path = writePicture(m_dir, name, size, Qt::green);
     }
