@@ -226,11 +226,12 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
     // A read-only file of the name stays as it was and stands for the picture. A file that cannot
     // be written for another reason (a folder in its place, a full disk) is skipped, the old one
     // stays as it was, and the run goes on and says so at its end.
-    const FileIo::Error error = savePictureFile(target, data);
+    bool kept = false;
+    const FileIo::Error error = savePictureFile(target, data, kept);
     if (!error || error.reason() == FileIo::Reason::ReadOnly) {
         m_imageNames[index] = name;
         m_pictures.add(name, siteName, data);
-        if (!error)
+        if (!error && !kept)
             noteSaved(target);
     } else {
         noteUnsaved(error.why());
@@ -239,12 +240,13 @@ void CrawlDriver::savePicture(int index, const QByteArray& picturePath, const QB
 }
 
 // Pictures can be fetched again, so they are not flushed one by one: the end of the run flushes
-// them all at once. A file that holds the picture already, from an earlier run, is kept as it is.
-// The folder is made when the first picture needs it.
-FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArray& data)
+// them all at once. A file that holds the picture already, from an earlier run, is kept as it is,
+// and there is nothing of it to flush. The folder is made when the first picture needs it.
+FileIo::Error CrawlDriver::savePictureFile(const QString& target, const QByteArray& data,
+                                           bool& kept)
 {
     const auto save = [&] {
-        return FileIo::save(target, data, FileIo::Sync::Never, FileIo::Rewrites::Alike);
+        return FileIo::save(target, data, FileIo::Sync::Never, FileIo::Rewrites::Alike, &kept);
     };
     FileIo::Error error = save();
     if (error.reason() != FileIo::Reason::NoFolder ||

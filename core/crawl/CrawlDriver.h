@@ -80,7 +80,7 @@ private:
     [[nodiscard]] Pages walkPages(QByteArray pagePath);
     void savePicture(int index, const QByteArray& picturePath, const QByteArray& data);
     void endOfRun();
-    FileIo::Error savePictureFile(const QString& target, const QByteArray& data);
+    FileIo::Error savePictureFile(const QString& target, const QByteArray& data, bool& kept);
     void noteSaved(const QString& file);
     void noteUnsaved(const QString& why);
     void writeAlbum(int count);

@@ -344,7 +344,7 @@ std::optional<Reason> saveNewWithoutName(const QByteArray& target, QByteArrayVie
 
 #endif
 
-Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites, bool& kept)
 {
     const QByteArray target = nativePath(path);
     struct stat old = {};
@@ -352,8 +352,10 @@ Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites re
     if (exists) {
         if (const Reason refused = refusal(old); refused != Reason::None)
             return Error(refused, path);
-        if (rewrites == Rewrites::Alike && holds(target, old, bytes))
+        if (rewrites == Rewrites::Alike && holds(target, old, bytes)) {
+            kept = true;
             return {};
+        }
     }
 #ifdef Q_OS_LINUX
     if (rewrites == Rewrites::Often) {
@@ -506,13 +508,15 @@ bool holds(const QFileInfo& target, QByteArrayView bytes)
            readsAs(bytes, [&file](char* into, qint64 size) { return file.read(into, size); });
 }
 
-Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
+Error saveFile(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites, bool& kept)
 {
     const QFileInfo target(path);
     if (const Reason refused = refusal(target); refused != Reason::None)
         return Error(refused, path);
-    if (rewrites == Rewrites::Alike && holds(target, bytes))
+    if (rewrites == Rewrites::Alike && holds(target, bytes)) {
+        kept = true;
         return {};
+    }
     QFile file;
     if (const Reason failed = openNew(file, path); failed != Reason::None)
         return Error(failed, path);
@@ -661,11 +665,14 @@ Contents read(const QString& path, qint64 maxSize, Links links)
     return readFile(path, maxSize, links);
 }
 
-Error save(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites)
+Error save(const QString& path, QByteArrayView bytes, Sync sync, Rewrites rewrites, bool* kept)
 {
-    if (path.isEmpty())
-        return Error(Reason::NotFound, path);
-    return saveFile(path, bytes, sync, rewrites);
+    bool keptHere = false;
+    Error error = path.isEmpty() ? Error(Reason::NotFound, path)
+                                 : saveFile(path, bytes, sync, rewrites, keptHere);
+    if (kept)
+        *kept = keptHere;
+    return error;
 }
 
 std::optional<Stamp> stamp(const QString& path)

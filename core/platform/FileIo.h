@@ -83,9 +83,10 @@ Contents read(const QString& path, qint64 maxSize = NoLimit, Links links = Links
 enum class Rewrites { Seldom, Often, Alike };
 
 // Replaces the file's contents with `bytes` as one step. A new file gets the usual permissions;
-// an existing one keeps its own.
+// an existing one keeps its own. `kept`, when given, says whether a file that held the bytes
+// already was left as it was (Rewrites::Alike), with nothing written.
 Error save(const QString& path, QByteArrayView bytes, Sync sync = Sync::Now,
-           Rewrites rewrites = Rewrites::Seldom);
+           Rewrites rewrites = Rewrites::Seldom, bool* kept = nullptr);
 
 // Makes files saved with Sync::Never durable against a power cut, in as few calls as the system
 // allows (on Linux one for the whole file system they are on). A file gone since is passed over.
