@@ -1,5 +1,7 @@
 #include "core/crawl/SitePage.h"
 
+#include "core/platform/ByteSearch.h"
+
 namespace SitePage {
 
 namespace {
@@ -23,7 +25,7 @@ constexpr QByteArrayView HeaderEnd = "\r\n\r\n";
 // `text` from the first `marker` on.
 std::optional<QByteArrayView> from(QByteArrayView text, QByteArrayView marker)
 {
-    const qsizetype at = text.indexOf(marker);
+    const qsizetype at = ByteSearch::indexOf(text, marker);
     if (at < 0)
         return std::nullopt;
     return text.sliced(at);
@@ -58,7 +60,7 @@ std::optional<Listing> parseListing(QByteArrayView listing)
     auto block = from(listing, PictureBlockMarker);
     if (!block)
         return std::nullopt;
-    const qsizetype end = block->indexOf(BlockEnd);
+    const qsizetype end = ByteSearch::indexOf(*block, BlockEnd);
     if (end < 0)
         return std::nullopt;
     // The block keeps the "&" that begins its end marker.

@@ -1,5 +1,7 @@
 #include "core/net/HttpReply.h"
 
+#include "core/platform/ByteSearch.h"
+
 #include <algorithm>
 
 namespace HttpReply {
@@ -55,7 +57,7 @@ bool markerArrived(QByteArrayView buffer, qsizetype sizeBefore, QByteArrayView m
     if (marker.isEmpty())
         return false;
     const qsizetype from = std::max<qsizetype>(0, sizeBefore - (marker.size() - 1));
-    return buffer.indexOf(marker, from) >= 0;
+    return ByteSearch::indexOf(buffer, marker, from) >= 0;
 }
 
 std::optional<int> statusCode(QByteArrayView reply)
