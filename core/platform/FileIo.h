@@ -18,8 +18,9 @@
 // the target's place is replaced by the new file, never followed.
 //
 // Against a power cut: settings are flushed as they are saved (Sync::Now); pictures and the album
-// are saved unflushed and flushed together once, at the end of a run (flush); the cache is never
-// flushed, as a lost entry is only a miss.
+// are saved unflushed and flushed together at the end of a run (flush), most of them already by
+// flushes on another thread while the run goes on (EarlyFlush); the cache is never flushed on its
+// own, as a lost entry is only a miss.
 namespace FileIo {
 
 enum class Reason {
