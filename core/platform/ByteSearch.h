@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <algorithm>
 #include <cstring>
 
 // Where `needle` first stands in `haystack` at or after `from`, or -1: what

@@ -30,7 +30,6 @@ public:
 
 private:
     void showPending();
-
     void show(const QString& text);
 
     QLabel* m_label;
