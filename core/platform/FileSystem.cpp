@@ -64,13 +64,21 @@ void keepFirst(FileIo::Error& first, FileIo::Error error)
 
 #ifndef Q_OS_WIN
 
+// An entry of an open folder, with what its deletion needs to know.
+struct Listed {
+    FolderEntry entry;
+    bool readOnly = false; // a plain file without write permission bits
+};
+
 // The entry `name` of the open folder `folder`, unless it is a folder or leads to one.
-std::optional<FolderEntry> entryOf(int folder, const char* name)
+std::optional<Listed> entryOf(int folder, const char* name)
 {
     struct stat info = {};
     if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode))
         return std::nullopt;
-    FolderEntry entry;
+    Listed listed;
+    listed.readOnly = S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    FolderEntry& entry = listed.entry;
     entry.name = QFile::decodeName(name);
     entry.modified = QDateTime::fromSecsSinceEpoch(info.st_mtime, Qt::UTC);
     if (S_ISREG(info.st_mode))
@@ -83,14 +91,7 @@ std::optional<FolderEntry> entryOf(int folder, const char* name)
     if (entry.kind == FolderEntry::Kind::Link && ::fstatat(folder, name, &target, 0) == 0 &&
         S_ISDIR(target.st_mode))
         return std::nullopt;
-    return entry;
-}
-
-bool isReadOnlyEntry(int folder, const char* name)
-{
-    struct stat info = {};
-    return ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
-           (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return listed;
 }
 
 FileIo::Error openFailure(int error, const QString& folder)
@@ -181,11 +182,11 @@ FileIo::Error DeleteFilesIn(const QString& folder,
     }
     FileIo::Error first;
     for (const QByteArray& name : names) {
-        const auto entry = entryOf(handle, name.constData());
-        if (!entry || !wanted(*entry))
+        const auto listed = entryOf(handle, name.constData());
+        if (!listed || !wanted(listed->entry))
             continue;
-        const QString path = folder + u'/' + entry->name;
-        if (isReadOnlyEntry(handle, name.constData()))
+        const QString path = folder + u'/' + listed->entry.name;
+        if (listed->readOnly)
             keepFirst(first, FileIo::Error(Reason::ReadOnly, path));
         else if (::unlinkat(handle, name.constData(), 0) != 0 && errno != ENOENT)
             keepFirst(first, FileIo::Error(FileIo::reasonOf(errno), path));
