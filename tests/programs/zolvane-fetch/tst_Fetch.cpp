@@ -112,6 +112,16 @@ private:
         }
     }
 
+    // A demo site whose every reply trickles out `bytes` at a time, `pauseMs` apart.
+    bool startDrippingSite(int bytes, int pauseMs)
+    {
+        DemoSiteOptions options;
+        options.dripBytes = bytes;
+        options.dripPauseMs = pauseMs;
+        m_site = std::make_unique<DemoSiteThread>(options);
+        return m_site->server().addFault("drip=all");
+    }
+
     // Reads the program's output until `text` is out; what was read is kept in `out`.
     static bool waitForOutput(QProcess& process, const QByteArray& text, QByteArray& out)
     {
@@ -344,11 +354,7 @@ private Q_SLOTS:
     // the first, going on meanwhile, saves its album, pictures and cache as if alone.
     void secondRunInTheFolderIsRefused()
     {
-        DemoSiteOptions options;
-        options.dripBytes = 1024;
-        options.dripPauseMs = 10;
-        m_site = std::make_unique<DemoSiteThread>(options);
-        QVERIFY(m_site->server().addFault("drip=all"));
+        QVERIFY(startDrippingSite(1024, 10));
         constexpr int Pages = 4;
         QProcess first;
         first.start(fetchProgram(), siteArguments(Pages));
@@ -445,11 +451,7 @@ private Q_SLOTS:
     // decoration images and the cache, whose database never names an entry it lacks.
     void killedRunsLeaveEveryFileOldOrNew()
     {
-        DemoSiteOptions options;
-        options.dripBytes = 512;
-        options.dripPauseMs = 1;
-        m_site = std::make_unique<DemoSiteThread>(options);
-        QVERIFY(m_site->server().addFault("drip=all"));
+        QVERIFY(startDrippingSite(512, 1));
         constexpr int Pages = 8;
         const QString downloads = folder() + u"/downloads"_s;
         QVERIFY(QDir().mkpath(downloads));
